@@ -1,0 +1,56 @@
+# The project's commands. `make run` and `make test` are the two that matter most.
+SHELL := /bin/bash
+
+# Every Debian package the build, the tests and the benchmarks need.
+PACKAGES := build-essential cmake ninja-build pkg-config \
+	ffmpeg libavcodec-dev libavformat-dev libavfilter-dev libswscale-dev libswresample-dev \
+	libavutil-dev libavdevice-dev \
+	qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev \
+	libsqlite3-dev libpugixml-dev libdvdnav-dev libdvdread-dev libsimpleini-dev libfontconfig-dev \
+	libgtest-dev libgmock-dev \
+	dvdauthor genisoimage time
+
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: deps build test asan tsan bench run clean
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do \
+		dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; \
+	done); \
+	if [ -n "$$missing" ]; then \
+		echo "Installing:" $$missing; \
+		$(SUDO) apt-get update -qq && \
+		DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
+	fi
+
+build: deps
+	cmake --preset release >/dev/null
+	cmake --build --preset release
+
+test: build
+	ctest --preset release
+
+asan: deps
+	cmake --preset asan >/dev/null
+	cmake --build --preset asan
+	ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp \
+		ctest --preset asan -L 'unit|integration'
+
+tsan: deps
+	cmake --preset tsan >/dev/null
+	cmake --build --preset tsan
+	TSAN_OPTIONS="suppressions=$(CURDIR)/tests/sanitizers/tsan.supp second_deadlock_stack=1" \
+		ctest --preset tsan -L 'unit|integration' -R '$(TSAN_TESTS)'
+
+# The engine and runner suites are the ones whose threads matter.
+TSAN_TESTS := engine|tasks|platform|make_test_media
+
+bench: build
+	bench/run_all.sh build
+
+run: build
+	bench/demo.sh build
+
+clean:
+	rm -rf build build-dev build-asan build-tsan

@@ -1,0 +1,1 @@
+// Lets a layer library exist before it has sources of its own.
