@@ -1,12 +1,54 @@
-// vconv: the command-line front end. Each subcommand lives in its own file.
+// vconv: the command-line front end. Each subcommand lives in a file of its own
+// (<name>_command.cpp) and is listed in the table below.
+#include "cli/commands.h"
+
+#include <QCoreApplication>
 #include <cstdio>
 #include <cstring>
+#include <string>
+
+namespace {
+
+struct Command {
+    const char* name;
+    const char* summary;
+    int (*run)(int argc, char** argv); // argv[0] is the command name
+};
+
+// Keep in the order `vconv --help` shows them.
+const Command kCommands[] = {
+    // {"convert", "convert or remux one file", vc::cli::RunConvertCommand},
+};
+
+void PrintUsage(std::FILE* to) {
+    std::fprintf(to, "Usage: vconv COMMAND [options]\n\nCommands:\n");
+    for (const auto& c : kCommands)
+        std::fprintf(to, "  %-10s %s\n", c.name, c.summary);
+    std::fprintf(to, "\nOptions:\n  -h, --help     show this help\n  --version      show the version\n"
+                     "\n`vconv COMMAND --help` describes a command.\n");
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
-        std::printf("vconv %s\n", VC_VERSION);
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName("vconv");
+    QCoreApplication::setApplicationVersion(VC_VERSION);
+    if (argc < 2) {
+        PrintUsage(stderr);
+        return 2;
+    }
+    std::string first = argv[1];
+    if (first == "-h" || first == "--help") {
+        PrintUsage(stdout);
         return 0;
     }
-    std::fprintf(stderr, "usage: vconv --version\n");
+    if (first == "--version")
+        return vc::cli::PrintVersion();
+    for (const auto& c : kCommands)
+        if (first == c.name)
+            return c.run(argc - 1, argv + 1);
+    std::fprintf(stderr, "vconv: unknown command '%s'\n\n", argv[1]);
+    PrintUsage(stderr);
     return 2;
 }

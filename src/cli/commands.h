@@ -1,0 +1,9 @@
+#pragma once
+// The subcommands of vconv. Each returns the process exit code:
+// 0 success, 1 the work failed (message on stderr), 2 usage error, 130 stopped by Ctrl+C.
+
+namespace vc::cli {
+
+int PrintVersion();
+
+} // namespace vc::cli
