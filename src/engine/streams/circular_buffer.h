@@ -30,7 +30,10 @@ public:
 private:
     // Recursive: DataCount/FreeSpace are called with the lock already held by the data operations.
     std::recursive_mutex lock_;
-    std::unique_ptr<uint8_t[]> data_; // guarded by lock_
+    struct FreeDeleter {
+        void operator()(uint8_t* p) const;
+    };
+    std::unique_ptr<uint8_t[], FreeDeleter> data_; // guarded by lock_
     const int32_t capacity_;
     int32_t write_pos_ = 0; // guarded by lock_; always below capacity_
     int32_t read_pos_ = 0;  // guarded by lock_; 0 up to and including capacity_
