@@ -52,6 +52,8 @@ QString GetSpecialFolder(int folder_id) {
     }
 }
 
-QString GetAppDataFolder() { return GetSpecialFolder(CSIDL_APPDATA) + "Quorvane/VideoConverterCHS/"; }
+QString GetAppDataFolder() {
+    return GetSpecialFolder(CSIDL_APPDATA) + "Quorvane/VideoConverterCHS/";
+}
 
 } // namespace vc
