@@ -90,6 +90,7 @@ int Step(hb_dvdnav_t* h, uint8_t* buffer, int32_t* length) {
             MarkEnded(h);
         }
         h->cell_baseline_pending = false;
+        h->cell_entered = true;
         h->cell = cell->cellN;
         h->pgcn = pgcn;
         return -1;
@@ -196,6 +197,7 @@ int hb_dvdnav_start(hb_dvdnav_t* h, hb_title_t* title, int chapter) {
     const hb_chapter_t* c = hb_list_item(&title->list_chapter, chapter - 1);
     h->pgcn = c ? c->pgcn : 0;
     h->cell = 0;
+    h->cell_entered = false;
     return 1;
 }
 
@@ -247,6 +249,15 @@ int hb_dvdnav_read(hb_dvdnav_t* h, uint8_t* buffer, int32_t* length, int32_t* ig
 int hb_dvdnav_seek(hb_dvdnav_t* h, uint64_t block) {
     if (!h || h->title == 0)
         return 0;
+    // Right after a start libdvdnav cannot seek until the first cell has been entered; the events
+    // up to there carry no data.
+    uint8_t scratch[2048];
+    for (int idle = 0; !h->cell_entered; ++idle) {
+        int32_t len = 0;
+        Step(h, scratch, &len);
+        if (h->ended || idle > kMaxIdleSteps)
+            return 0;
+    }
     uint32_t position = 0, length = 0;
     if (dvdnav_get_position(h->nav, &position, &length) == DVDNAV_STATUS_OK && block >= length)
         return 0;
@@ -257,7 +268,6 @@ int hb_dvdnav_seek(hb_dvdnav_t* h, uint64_t block) {
         return 0;
     h->ended = false;
     h->cell_baseline_pending = true;
-    uint8_t scratch[2048];
     uint64_t skip = block - start;
     for (int idle = 0; skip > 0;) {
         int32_t len = 0;

@@ -30,6 +30,7 @@ struct hb_dvdnav_t {
     int pgcn = 0;      // program chain being played
     int cell = 0;      // last cell entered in that chain
     bool cell_baseline_pending = true; // the next cell change follows a start or seek
+    bool cell_entered = false; // a cell change was seen since the start: positions are valid
 };
 
 } // namespace vc

@@ -1,0 +1,30 @@
+#pragma once
+// The authored test discs (tests/fixtures/make_dvd.sh) and small helpers for reading them.
+#include "engine/dvd/dvd_stream.h"
+#include "support/test_env.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace vc::test {
+
+inline std::filesystem::path Dvd(const std::string& name) { return MediaDir() / "dvd" / name; }
+
+inline std::vector<uint8_t> FileBytes(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Everything the stream delivers from its current position, in reads of `chunk` bytes.
+inline std::vector<uint8_t> ReadAll(TStream& stream, int32_t chunk = 65536) {
+    std::vector<uint8_t> all;
+    std::vector<uint8_t> buf(static_cast<size_t>(chunk));
+    for (int32_t n; (n = stream.Read(buf.data(), chunk)) > 0;)
+        all.insert(all.end(), buf.begin(), buf.begin() + n);
+    return all;
+}
+
+} // namespace vc::test
