@@ -1,0 +1,181 @@
+#pragma once
+// The engine behind TAVConverter: the per-run tables and the steps of one conversion, each step
+// in a file of its own (input_files, library_options, output_files, bitstream_filters,
+// transcode_setup, packet_loop, stream_copy, packet_writer). All of it runs on the converter's
+// worker thread; it reaches the owner only through the converter's event methods.
+//
+// The road of a conversion:
+//   OpenInputs -> ApplyCodecOptions -> OpenOutputs          (Run, before transcoding)
+//   SetupTranscode: slot wait, stream mapping, copy or encode, headers
+//   PacketLoop: choose an input, read, fix time stamps, ProcessPacket
+//       copied streams   -> CopyPacket -> WritePacket
+//       decoded streams  -> FramePaths (decode, filter, encode) -> WritePacket
+//   EndTranscode: flush, trailers, final report;  Cleanup always.
+#include "engine/converter/bitstream_filters.h"
+#include "engine/converter/frame_paths.h"
+#include "engine/converter/library_options.h"
+#include "engine/media/ff_handles.h"
+#include "engine/options/string_lists.h"
+#include "engine/streams/stream_source.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vc {
+
+class TAVConverter;
+class TAVConvertOptions;
+
+// Values that outlive a run: the resolved formats and the working output settings, refreshed
+// from the options when an output is opened and kept for the next run of the same converter.
+struct EngineMemory {
+    const AVInputFormat* input_format = nullptr;
+    const AVOutputFormat* output_format = nullptr;
+    int audio_channels = 0;
+    int audio_sample_rate = 0;
+    int audio_sample_format = -1; // AVSampleFormat; -1 = not set
+    int frame_width = 0;
+    int frame_height = 0;
+};
+
+struct InputStream {
+    int file_index = 0;
+    AVStream* st = nullptr;
+    bool discard = true;             // not (yet) the source of an output stream
+    bool discarded_at_demuxer = false;
+    bool decoding_needed = false;
+    const AVCodec* decoder = nullptr;
+    CodecContextPtr dec_ctx;         // filled from the stream parameters when opened
+    bool decoder_opened = false;
+    int64_t next_pts = AV_NOPTS_VALUE; // µs
+    int64_t pts = 0;                   // µs
+    bool is_start = true;
+    Dictionary options;               // decoder options
+    std::unique_ptr<FramePathState> frame_path; // decode state of streams that are not copied
+};
+
+struct InputFile {
+    InputContext ctx;
+    bool eof_reached = false;
+    int first_stream = 0;
+    int nb_streams = 0;
+    int64_t ts_offset = 0; // µs added to every time stamp read
+    bool no_packet = false;
+};
+
+struct OutputStream {
+    int file_index = 0;
+    int stream_index = 0;
+    AVStream* st = nullptr;
+    AVMediaType type = AVMEDIA_TYPE_UNKNOWN;
+    const AVCodec* encoder = nullptr;
+    CodecContextPtr enc_ctx;  // encoder settings (and the encoder once opened)
+    Dictionary options;       // encoder options
+    int scaler_flags = 0;
+    float frame_aspect_ratio = 0;
+    AVRational frame_rate{0, 0};
+    bool stream_copy = false;
+    BitstreamFilterChain bsf;
+
+    int source_index = -1;
+    InputStream* sync_input = nullptr;
+    bool encoding_needed = false;
+    int frame_number = 0;
+    int64_t sync_opts = 0;
+    int64_t next_dts = 0; // where the stream stands, in the stream's time base
+    bool encoder_opened = false;
+    int64_t last_mux_dts = AV_NOPTS_VALUE; // in the stream's time base
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> log_file{nullptr, &std::fclose}; // first pass
+    std::unique_ptr<FramePathState> frame_path; // filter and encode state when not copied
+};
+
+struct OutputFile {
+    std::string name;
+    OutputFormatContextPtr ctx;
+    Dictionary options; // format options given to the header writer
+    std::vector<std::unique_ptr<OutputStream>> streams;
+    bool created_file = false;   // this run opened the file for writing
+    bool header_written = false;
+};
+
+class ConversionEngine {
+public:
+    ConversionEngine(TAVConverter& owner, TAVConvertOptions& options, EngineMemory& memory,
+                     std::vector<std::string> inputs, std::vector<std::string> outputs);
+    ~ConversionEngine();
+    ConversionEngine(const ConversionEngine&) = delete;
+    ConversionEngine& operator=(const ConversionEngine&) = delete;
+
+    // Run steps 1-6: stream maps, bit-rate options, formats, inputs, library options, outputs.
+    void Prepare();
+    // Transcode: false when Stop ended the run while it waited for a slot.
+    bool SetupTranscode();
+    void PacketLoop();
+    void EndTranscode();
+    // Frees what transcoding set up; always runs.
+    void CleanupTranscode();
+    // Closes outputs and inputs and empties the tables (FinishRun, and a failed Prepare).
+    void CloseFiles();
+
+    // --- steps, public for the frame paths and tests --------------------------------------
+    void ResolveFormats();
+    void OpenInput(int index);
+    void OpenOutput(int index);
+    void CheckOutputsAreNotInputs() const;
+    int ProcessPacket(InputStream& ist, int ist_index, const AVPacket* pkt);
+    void CopyPacket(OutputStream& ost, InputStream& ist, const AVPacket* pkt);
+    void WritePacket(OutputStream& ost, AVPacket* pkt);
+    void ReportSize(bool final_report);
+    int64_t InputFileSize(int index) const;
+
+    TAVConverter& owner() { return owner_; }
+    TAVConvertOptions& options() { return options_; }
+    EngineMemory& memory() { return memory_; }
+    std::vector<InputFile>& input_files() { return input_files_; }
+    std::vector<std::unique_ptr<InputStream>>& input_streams() { return input_streams_; }
+    std::vector<OutputFile>& output_files() { return output_files_; }
+    std::vector<OutputStream*>& output_streams() { return output_streams_; }
+    int64_t working_start_time() const { return working_start_time_; }
+    FramePaths* frame_paths();
+
+private:
+    void NewVideoStream(OutputFile& of, int file_index);
+    void NewAudioStream(OutputFile& of, int file_index);
+    void NewSubtitleStream(OutputFile& of, int file_index);
+    OutputStream& NewOutputStream(OutputFile& of, int file_index, const AVCodec* encoder,
+                                  AVMediaType type);
+    const AVCodec* ChooseEncoder(OutputFile& of, AVMediaType type, const QString& name, bool copy);
+    void MapStreams();
+    void SetupStreamCopy(OutputStream& ost, InputStream& ist);
+    void SetupEncoding(OutputStream& ost, InputStream& ist);
+    void CopyChapters(int in_file, int out_file);
+    void FlushOutputs();
+
+    TAVConverter& owner_;
+    TAVConvertOptions& options_;
+    EngineMemory& memory_;
+    std::vector<std::string> inputs_;
+    std::vector<std::string> outputs_;
+    std::vector<StreamMapEntry> stream_maps_;
+
+    LibraryOptions library_options_;
+    std::vector<InputFile> input_files_;
+    std::vector<std::unique_ptr<InputStream>> input_streams_;
+    std::vector<OutputFile> output_files_;
+    std::vector<OutputStream*> output_streams_; // over all files, file order then stream order
+    int64_t working_start_time_ = 0;            // µs; consumed by the input seek
+    int no_packet_count_ = 0;
+    PacketPtr packet_;     // the packet being processed
+    PacketPtr out_packet_; // the copy step's output packet
+    std::unique_ptr<FramePaths> frame_paths_;
+};
+
+// The video encoder buffer size of the process: only grows (6 × width × height + 1664 for each
+// video output seen).
+int BitBufferSize();
+void GrowBitBufferSize(int width, int height);
+
+} // namespace vc

@@ -1,0 +1,414 @@
+// Transcode initialisation: the slot wait, the output-stream table and its sources, copy versus
+// encode for each output stream, the encoder parameters the options left open, opening encoders
+// and decoders, the input clocks, metadata and chapters, and the output headers.
+#include "engine/converter/conversion_engine.h"
+#include "engine/converter/converter.h"
+#include "platform/error.h"
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+#include <libavutil/mathematics.h>
+#include <libavutil/time.h>
+}
+
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+namespace vc {
+
+namespace {
+
+template <typename... Args>
+std::string Format(const char* format, Args... args) {
+    char buffer[512];
+    std::snprintf(buffer, sizeof buffer, format, args...);
+    return buffer;
+}
+
+// The nearest supported sample rate (first on ties); `rate` itself when the list is empty.
+int NearestSampleRate(const int* supported, int rate) {
+    if (!supported)
+        return rate;
+    int best = supported[0];
+    long best_dist = std::labs(static_cast<long>(best) - rate);
+    for (const int* p = supported; *p; ++p) {
+        long dist = std::labs(static_cast<long>(*p) - rate);
+        if (dist < best_dist) {
+            best = *p;
+            best_dist = dist;
+        }
+    }
+    return best;
+}
+
+AVSampleFormat FitSampleFormat(const AVSampleFormat* supported, AVSampleFormat fmt) {
+    if (!supported)
+        return fmt;
+    for (const AVSampleFormat* p = supported; *p != AV_SAMPLE_FMT_NONE; ++p)
+        if (*p == fmt)
+            return fmt;
+    return supported[0];
+}
+
+AVPixelFormat FitPixelFormat(const AVCodec* codec, const AVCodecContext* enc, AVPixelFormat fmt) {
+    const AVPixelFormat* list = codec ? codec->pix_fmts : nullptr;
+    static const AVPixelFormat kMjpeg[] = {AV_PIX_FMT_YUVJ420P, AV_PIX_FMT_YUVJ422P, AV_PIX_FMT_YUV420P,
+                                           AV_PIX_FMT_YUV422P, AV_PIX_FMT_NONE};
+    static const AVPixelFormat kLjpeg[] = {AV_PIX_FMT_YUVJ420P, AV_PIX_FMT_YUVJ422P, AV_PIX_FMT_YUVJ444P,
+                                           AV_PIX_FMT_YUV420P,  AV_PIX_FMT_YUV422P,  AV_PIX_FMT_YUV444P,
+                                           AV_PIX_FMT_BGRA,     AV_PIX_FMT_NONE};
+    if (!list)
+        return fmt;
+    if (enc->strict_std_compliance <= FF_COMPLIANCE_UNOFFICIAL) {
+        if (codec->id == AV_CODEC_ID_MJPEG)
+            list = kMjpeg;
+        else if (codec->id == AV_CODEC_ID_LJPEG)
+            list = kLjpeg;
+    }
+    for (const AVPixelFormat* p = list; *p != AV_PIX_FMT_NONE; ++p)
+        if (*p == fmt)
+            return fmt;
+    return list[0];
+}
+
+} // namespace
+
+void ConversionEngine::MapStreams() {
+    for (size_t i = 0; i < output_streams_.size(); ++i) {
+        OutputStream& ost = *output_streams_[i];
+        int source = -1;
+        if (stream_maps_.empty()) {
+            int64_t best_frames = -1;
+            for (size_t j = 0; j < input_streams_.size(); ++j) {
+                const InputStream& ist = *input_streams_[j];
+                if (ist.discard && !ist.discarded_at_demuxer && ist.st->codecpar->codec_type == ost.type &&
+                    ist.st->nb_frames > best_frames) {
+                    best_frames = ist.st->nb_frames;
+                    source = static_cast<int>(j);
+                }
+            }
+            if (source < 0) {
+                for (size_t j = 0; j < input_streams_.size(); ++j) {
+                    const InputStream& ist = *input_streams_[j];
+                    if (!ist.discarded_at_demuxer && ist.st->codecpar->codec_type == ost.type)
+                        source = static_cast<int>(j);
+                }
+            }
+            if (source < 0)
+                throw Error("Could not find input stream matching output stream ");
+            ost.sync_input = input_streams_[source].get();
+        } else {
+            const StreamMapEntry& e = stream_maps_[i];
+            source = input_files_[e.file_index].first_stream + e.stream_index;
+            if (input_streams_[source]->st->codecpar->codec_type != ost.type)
+                throw Error(Format("Codec type mismatch for mapping #%d.%d -> #%d.%d", e.file_index,
+                                   e.stream_index, ost.file_index, ost.stream_index));
+            // The sync pair of a map line is its source pair.
+            ost.sync_input = input_streams_[source].get();
+        }
+        input_streams_[source]->discard = false;
+        ost.source_index = source;
+    }
+}
+
+void ConversionEngine::SetupStreamCopy(OutputStream& ost, InputStream& ist) {
+    AVCodecParameters* par = ost.st->codecpar;
+    const AVCodecParameters* in = ist.st->codecpar;
+    const unsigned requested_tag = ost.enc_ctx->codec_tag;
+    const AVRational sar = ost.enc_ctx->sample_aspect_ratio;
+    if (avcodec_parameters_copy(par, in) < 0)
+        throw Error("failed to allocate extradata");
+    par->codec_tag = 0;
+    if (requested_tag) {
+        // A requested tag gives way to the input's tag when the muxer would accept that.
+        const AVOutputFormat* fmt = output_files_[ost.file_index].ctx->oformat;
+        unsigned tag = requested_tag;
+        if (!fmt->codec_tag || av_codec_get_id(fmt->codec_tag, in->codec_tag) == in->codec_id ||
+            !av_codec_get_tag(fmt->codec_tag, in->codec_id))
+            tag = in->codec_tag;
+        par->codec_tag = tag;
+    }
+
+    // The muxer's time base hint: the codec's own rate when the stream's is needlessly fine.
+    const AVRational codec_tb = av_stream_get_codec_timebase(ist.st);
+    const int ticks = ist.dec_ctx ? std::max(1, ist.dec_ctx->ticks_per_frame) : 1;
+    AVRational tb = ist.st->time_base;
+    if (codec_tb.num > 0 && codec_tb.den > 0 &&
+        av_q2d(ist.st->time_base) < av_q2d(codec_tb) * ticks && av_q2d(ist.st->time_base) < 0.002) {
+        av_reduce(&tb.num, &tb.den, static_cast<int64_t>(codec_tb.num) * ticks, codec_tb.den, INT_MAX);
+    }
+    ost.st->time_base = tb;
+    ost.st->avg_frame_rate = ist.st->avg_frame_rate;
+    ost.st->r_frame_rate = ist.st->r_frame_rate;
+
+    switch (par->codec_type) {
+    case AVMEDIA_TYPE_AUDIO:
+        if (options_.AudioOptions()->AudioVolume() != 256)
+            throw Error("-acodec copy and -vol are incompatible (frames are not decoded)");
+        if ((par->block_align == 1 && par->codec_id == AV_CODEC_ID_MP3) || par->codec_id == AV_CODEC_ID_AC3)
+            par->block_align = 0;
+        break;
+    case AVMEDIA_TYPE_VIDEO:
+        if (sar.num > 0) {
+            par->sample_aspect_ratio = sar;
+        } else {
+            AVRational in_sar = ist.st->sample_aspect_ratio;
+            if (in_sar.num <= 0)
+                in_sar = in->sample_aspect_ratio;
+            if (in_sar.num <= 0)
+                in_sar = AVRational{0, 1};
+            par->sample_aspect_ratio = in_sar;
+        }
+        ost.st->sample_aspect_ratio = par->sample_aspect_ratio;
+        break;
+    case AVMEDIA_TYPE_SUBTITLE:
+    case AVMEDIA_TYPE_DATA:
+        break;
+    default:
+        throw Error("unknown codec type");
+    }
+}
+
+void ConversionEngine::SetupEncoding(OutputStream& ost, InputStream& ist) {
+    if (!ost.encoder)
+        ost.encoder = avcodec_find_encoder(ost.enc_ctx->codec_id);
+    AVCodecContext* enc = ost.enc_ctx.get();
+    AVCodecContext* dec = ist.dec_ctx.get();
+    auto paths = frame_paths();
+    switch (ost.type) {
+    case AVMEDIA_TYPE_AUDIO: {
+        if (enc->sample_rate == 0)
+            enc->sample_rate = dec->sample_rate;
+        if (ost.encoder && ost.encoder->supported_samplerates) {
+            const int fitted = NearestSampleRate(ost.encoder->supported_samplerates, enc->sample_rate);
+            if (fitted != enc->sample_rate)
+                av_log(enc, AV_LOG_WARNING, "Requested sampling rate unsupported using closest supported (%d)\n",
+                       fitted);
+            enc->sample_rate = fitted;
+        }
+        enc->time_base = AVRational{1, enc->sample_rate};
+        if (enc->sample_fmt == AV_SAMPLE_FMT_NONE)
+            enc->sample_fmt = dec->sample_fmt;
+        if (ost.encoder)
+            enc->sample_fmt = FitSampleFormat(ost.encoder->sample_fmts, enc->sample_fmt);
+        if (enc->ch_layout.nb_channels == 0)
+            av_channel_layout_copy(&enc->ch_layout, &dec->ch_layout);
+        if (enc->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || enc->ch_layout.nb_channels == 0) {
+            const int channels = enc->ch_layout.nb_channels ? enc->ch_layout.nb_channels : dec->ch_layout.nb_channels;
+            av_channel_layout_uninit(&enc->ch_layout);
+            av_channel_layout_default(&enc->ch_layout, channels);
+        }
+        // Asking the decoder for a channel count is a deprecated hint that few decoders honour;
+        // the audio graph converts to the encoder's layout instead.
+        ist.decoding_needed = true;
+        ost.encoding_needed = true;
+        paths->BuildAudioGraph(ost, ist);
+        break;
+    }
+    case AVMEDIA_TYPE_VIDEO: {
+        if (enc->pix_fmt == AV_PIX_FMT_NONE)
+            enc->pix_fmt = dec->pix_fmt;
+        enc->pix_fmt = FitPixelFormat(ost.encoder, enc, enc->pix_fmt);
+        if (enc->pix_fmt == AV_PIX_FMT_NONE)
+            throw Error("Video pixel format is unknown, stream can not be decoded");
+        if (enc->width == 0 || enc->height == 0) {
+            enc->width = dec->width;
+            enc->height = dec->height;
+        }
+        if (enc->width != dec->width || enc->height != dec->height || enc->pix_fmt != dec->pix_fmt)
+            enc->bits_per_raw_sample = 0;
+        ist.decoding_needed = true;
+        ost.encoding_needed = true;
+        if (ost.frame_rate.num == 0) {
+            ost.frame_rate = ist.st->r_frame_rate;
+            if (ost.frame_rate.num == 0 || ost.frame_rate.den == 0)
+                ost.frame_rate = AVRational{25, 1};
+        }
+        if (ost.encoder && ost.encoder->supported_framerates && !options_.VideoOptions()->ForceFPS()) {
+            const int idx = av_find_nearest_q_idx(ost.frame_rate, ost.encoder->supported_framerates);
+            ost.frame_rate = ost.encoder->supported_framerates[idx];
+        }
+        enc->time_base = av_inv_q(ost.frame_rate);
+        enc->framerate = ost.frame_rate;
+        paths->BuildVideoGraph(ost, ist);
+        break;
+    }
+    case AVMEDIA_TYPE_SUBTITLE:
+        ist.decoding_needed = true;
+        ost.encoding_needed = true;
+        break;
+    default:
+        throw Error("unknown codec type");
+    }
+    // Two-pass statistics ("ffmpeg2pass-<n>.log" in the current folder); H.264 keeps its own.
+    const int pass_flags = enc->flags & (AV_CODEC_FLAG_PASS1 | AV_CODEC_FLAG_PASS2);
+    if (pass_flags && enc->codec_id != AV_CODEC_ID_H264) {
+        int position = 0;
+        for (size_t k = 0; k < output_streams_.size(); ++k)
+            if (output_streams_[k] == &ost)
+                position = static_cast<int>(k);
+        const std::string log_name = Format("ffmpeg2pass-%d.log", position);
+        if (enc->flags & AV_CODEC_FLAG_PASS1) {
+            ost.log_file.reset(std::fopen(log_name.c_str(), "wb"));
+            if (!ost.log_file)
+                throw Error("Cannot write file " + log_name);
+        } else {
+            std::FILE* f = std::fopen(log_name.c_str(), "rb");
+            if (!f)
+                throw Error("Cannot open file " + log_name);
+            std::string content;
+            char chunk[65536];
+            size_t n = 0;
+            while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
+                content.append(chunk, n);
+            std::fclose(f);
+            char* stats = static_cast<char*>(av_malloc(content.size() + 1));
+            if (!stats)
+                throw Error("Could not allocate log buffer");
+            std::memcpy(stats, content.data(), content.size());
+            stats[content.size()] = 0;
+            enc->stats_in = stats;
+        }
+    }
+}
+
+bool ConversionEngine::SetupTranscode() {
+    if (!owner_.AcquireSlotForStart())
+        return false;
+
+    for (auto& of : output_files_) {
+        if (of.streams.empty() && !(of.ctx->oformat->flags & AVFMT_NOSTREAMS))
+            throw Error("Output file does not contain any stream");
+        for (auto& ost : of.streams)
+            output_streams_.push_back(ost.get());
+    }
+    if (!stream_maps_.empty() && stream_maps_.size() != output_streams_.size())
+        throw Error("Number of stream maps must match number of output streams");
+    for (const auto& e : stream_maps_) {
+        if (e.file_index < 0 || e.file_index >= static_cast<int>(input_files_.size()) || e.stream_index < 0 ||
+            e.stream_index >= input_files_[e.file_index].nb_streams)
+            throw Error(Format("Could not find input stream #%d.%d", e.file_index, e.stream_index));
+    }
+    MapStreams();
+
+    for (OutputStream* ost : output_streams_) {
+        InputStream& ist = *input_streams_[ost->source_index];
+        av_dict_copy(&ost->st->metadata, ist.st->metadata, AV_DICT_DONT_OVERWRITE);
+        ost->st->disposition = ist.st->disposition;
+        if (ost->stream_copy) {
+            SetupStreamCopy(*ost, ist);
+        } else {
+            ost->enc_ctx->bits_per_raw_sample = ist.dec_ctx->bits_per_raw_sample;
+            ost->enc_ctx->chroma_sample_location = ist.dec_ctx->chroma_sample_location;
+            SetupEncoding(*ost, ist);
+        }
+        if (ost->type == AVMEDIA_TYPE_VIDEO) {
+            const int w = ost->stream_copy ? ost->st->codecpar->width : ost->enc_ctx->width;
+            const int h = ost->stream_copy ? ost->st->codecpar->height : ost->enc_ctx->height;
+            GrowBitBufferSize(w, h);
+        }
+    }
+
+    for (OutputStream* ost : output_streams_) {
+        if (!ost->encoding_needed)
+            continue;
+        if (!ost->encoder)
+            throw Error("Unsupported codec for output stream ");
+        InputStream& ist = *input_streams_[ost->source_index];
+        if (ist.dec_ctx && ist.dec_ctx->subtitle_header && ist.dec_ctx->subtitle_header_size > 0) {
+            ost->enc_ctx->subtitle_header = static_cast<uint8_t*>(av_mallocz(ist.dec_ctx->subtitle_header_size + 1));
+            if (!ost->enc_ctx->subtitle_header)
+                throw Error("can not alloc subtitle header");
+            std::memcpy(ost->enc_ctx->subtitle_header, ist.dec_ctx->subtitle_header, ist.dec_ctx->subtitle_header_size);
+            ost->enc_ctx->subtitle_header_size = ist.dec_ctx->subtitle_header_size;
+        }
+        if (avcodec_open2(ost->enc_ctx.get(), ost->encoder, ost->options.address()) < 0)
+            throw Error("Error while opening codec for output stream - maybe incorrect parameters such as "
+                        "bit_rate, rate, width or height");
+        ost->options.Clear();
+        ost->encoder_opened = true;
+        avcodec_parameters_from_context(ost->st->codecpar, ost->enc_ctx.get());
+        ost->st->time_base = ost->enc_ctx->time_base;
+        frame_paths()->EncoderOpened(*ost);
+    }
+
+    for (auto& ist : input_streams_) {
+        if (!ist->decoding_needed)
+            continue;
+        const AVCodec* decoder = ist->decoder ? ist->decoder : avcodec_find_decoder(ist->st->codecpar->codec_id);
+        if (!decoder)
+            throw Error("Unsupported codec for input stream ");
+        if (avcodec_open2(ist->dec_ctx.get(), decoder, ist->options.address()) < 0)
+            throw Error("Error while opening codec for input stream ");
+        ist->decoder_opened = true;
+    }
+
+    for (auto& ist : input_streams_) {
+        const AVRational rate = ist->st->avg_frame_rate;
+        ist->pts = 0;
+        if (rate.num > 0 && rate.den > 0)
+            ist->pts = -std::llround(ist->st->codecpar->video_delay * 1000000.0 / av_q2d(rate));
+        ist->next_pts = AV_NOPTS_VALUE;
+        ist->is_start = true;
+    }
+
+    if (!input_files_.empty())
+        for (auto& of : output_files_)
+            av_dict_copy(&of.ctx->metadata, input_files_[0].ctx->metadata, AV_DICT_DONT_OVERWRITE);
+
+    for (size_t i = 0; i < input_files_.size(); ++i)
+        if (input_files_[i].ctx->nb_chapters > 0)
+            for (size_t o = 0; o < output_files_.size(); ++o)
+                CopyChapters(static_cast<int>(i), static_cast<int>(o));
+
+    for (OutputStream* ost : output_streams_)
+        ost->bsf.Init(ost->st);
+    for (auto& of : output_files_) {
+        if (avformat_write_header(of.ctx.get(), of.options.address()) < 0)
+            throw Error("Could not write header for output file  (incorrect codec parameters ?)");
+        of.header_written = true;
+    }
+
+    owner_.start_time_ = av_gettime();
+    return true;
+}
+
+void ConversionEngine::CopyChapters(int in_file, int out_file) {
+    AVFormatContext* is = input_files_[in_file].ctx.get();
+    AVFormatContext* os = output_files_[out_file].ctx.get();
+    const int64_t recording = options_.RecordingTime();
+    for (unsigned i = 0; i < is->nb_chapters; ++i) {
+        const AVChapter* in = is->chapters[i];
+        const int64_t offset = av_rescale_q(working_start_time_ - input_files_[in_file].ts_offset,
+                                            AVRational{1, AV_TIME_BASE}, in->time_base);
+        const int64_t limit = recording == std::numeric_limits<int64_t>::max()
+                                  ? std::numeric_limits<int64_t>::max()
+                                  : av_rescale_q(recording, AVRational{1, AV_TIME_BASE}, in->time_base);
+        if (in->end < offset)
+            continue;
+        if (limit != std::numeric_limits<int64_t>::max() && in->start > limit + offset)
+            break;
+        auto* out = static_cast<AVChapter*>(av_mallocz(sizeof(AVChapter)));
+        if (!out)
+            throw Error("Copy chapters failed");
+        out->id = in->id;
+        out->time_base = in->time_base;
+        out->start = std::max<int64_t>(0, in->start - offset);
+        out->end = std::min(limit, in->end - offset);
+        av_dict_copy(&out->metadata, in->metadata, 0);
+        auto** grown = static_cast<AVChapter**>(av_realloc_array(os->chapters, os->nb_chapters + 1, sizeof(AVChapter*)));
+        if (!grown) {
+            av_dict_free(&out->metadata);
+            av_free(out);
+            throw Error("Copy chapters failed");
+        }
+        os->chapters = grown;
+        os->chapters[os->nb_chapters++] = out;
+    }
+}
+
+} // namespace vc
