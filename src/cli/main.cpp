@@ -17,7 +17,8 @@ struct Command {
 
 // Keep in the order `vconv --help` shows them.
 const Command kCommands[] = {
-    // {"convert", "convert or remux one file", vc::cli::RunConvertCommand},
+    {"convert", "convert or remux one file", vc::cli::RunConvertCommand},
+    {"probe", "check a media file and describe its first video and audio stream", vc::cli::RunProbeCommand},
 };
 
 void PrintUsage(std::FILE* to) {

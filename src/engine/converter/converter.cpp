@@ -94,6 +94,7 @@ void TAVConverter::Start(TSemaphore* sem) {
     {
         std::lock_guard lock(text_mutex_);
         last_error_.clear();
+        last_log_.clear(); // the error box of this run shows this run's last line
     }
     busy_ = true;
     worker_ = std::thread([this, opts = run_options.release(), in = ToStdLines(input_files_),

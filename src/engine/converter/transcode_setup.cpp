@@ -122,26 +122,25 @@ void ConversionEngine::SetupStreamCopy(OutputStream& ost, InputStream& ist) {
     const AVRational sar = ost.enc_ctx->sample_aspect_ratio;
     if (avcodec_parameters_copy(par, in) < 0)
         throw Error("failed to allocate extradata");
-    par->codec_tag = 0;
-    if (requested_tag) {
-        // A requested tag gives way to the input's tag when the muxer would accept that.
-        const AVOutputFormat* fmt = output_files_[ost.file_index].ctx->oformat;
-        unsigned tag = requested_tag;
+    // The muxer chooses a tag for the codec unless one was asked for; the input's tag is kept
+    // when the muxer knows it for the same codec or has no tag of its own for it (a muxer's
+    // default tag can mean another bitstream form, as H.264 in AVI does).
+    const AVOutputFormat* fmt = output_files_[ost.file_index].ctx->oformat;
+    unsigned tag = requested_tag;
+    if (!tag) {
+        unsigned own_tag = 0;
         if (!fmt->codec_tag || av_codec_get_id(fmt->codec_tag, in->codec_tag) == in->codec_id ||
-            !av_codec_get_tag(fmt->codec_tag, in->codec_id))
+            !av_codec_get_tag2(fmt->codec_tag, in->codec_id, &own_tag))
             tag = in->codec_tag;
-        par->codec_tag = tag;
     }
+    par->codec_tag = tag;
 
-    // The muxer's time base hint: the codec's own rate when the stream's is needlessly fine.
-    const AVRational codec_tb = av_stream_get_codec_timebase(ist.st);
-    const int ticks = ist.dec_ctx ? std::max(1, ist.dec_ctx->ticks_per_frame) : 1;
-    AVRational tb = ist.st->time_base;
-    if (codec_tb.num > 0 && codec_tb.den > 0 &&
-        av_q2d(ist.st->time_base) < av_q2d(codec_tb) * ticks && av_q2d(ist.st->time_base) < 0.002) {
-        av_reduce(&tb.num, &tb.den, static_cast<int64_t>(codec_tb.num) * ticks, codec_tb.den, INT_MAX);
-    }
-    ost.st->time_base = tb;
+    // The time base: the codec's own frame rate when the stream's time base is needlessly fine
+    // for a constant-rate container; the library knows which containers want which.
+    avformat_transfer_internal_stream_timing_info(fmt, ost.st, ist.st, AVFMT_TBCF_AUTO);
+    ost.st->time_base = av_add_q(av_stream_get_codec_timebase(ost.st), AVRational{0, 1});
+    if (ost.st->time_base.num <= 0 || ost.st->time_base.den <= 0)
+        ost.st->time_base = ist.st->time_base;
     ost.st->avg_frame_rate = ist.st->avg_frame_rate;
     ost.st->r_frame_rate = ist.st->r_frame_rate;
 
