@@ -9,6 +9,9 @@ FilterGraph::FilterGraph() = default;
 FilterGraph::~FilterGraph() {
     SetActive(false);
     ClearGraph();
+    const auto providers = providers_;
+    for (FilterProvider* p : providers)
+        p->GraphDestroyed();
 }
 
 void FilterGraph::SetVideoPresenter(VideoRenderer::Presenter presenter) {

@@ -20,6 +20,8 @@ public:
     virtual std::shared_ptr<BaseFilter> GetFilter() = 0;
     virtual std::string GetName() = 0;
     virtual void NotifyFilter(Operation operation) = 0;
+    // The graph is going away: forget it.
+    virtual void GraphDestroyed() {}
 };
 
 class FilterGraph final : public EventSink {
