@@ -42,6 +42,16 @@ public:
         }
     }
 
+    // An empty element of a class with declared defaults is kept: reading it restores those
+    // defaults, while a missing element would leave the reader's construction values (a 25/1 frame
+    // rate, both values at their declared defaults, would come back as 0/0).
+    static bool HasDeclaredDefaults(const QObject* object) {
+        for (const PublishedProperty& p : PublishedClassOf(object->metaObject()).properties)
+            if (p.has_default)
+                return true;
+        return false;
+    }
+
     // Nodes and attributes both count: an object whose simple values are all attributes is not
     // empty (dropping it would lose its nested objects' values).
     static bool IsEmpty(const pugi::xml_node& element) {
@@ -143,7 +153,7 @@ private:
                 WriteCollection(*collection, child, depth + 1);
                 if (!child.first_child())
                     element.remove_child(child);
-            } else if (IsEmpty(child)) {
+            } else if (IsEmpty(child) && !HasDeclaredDefaults(nested)) {
                 element.remove_child(child);
             }
             return;
@@ -208,7 +218,7 @@ std::string TOmniXMLWriter::SaveToText(const QObject* instance, TPropsFormat pro
     } else {
         pugi::xml_node element = root.append_child(class_name.toUtf8().constData());
         writer.WriteProperties(instance, element, 0);
-        if (Writer::IsEmpty(element))
+        if (Writer::IsEmpty(element) && !Writer::HasDeclaredDefaults(instance))
             root.remove_child(element);
     }
     return XmlToText(root, output_format);
