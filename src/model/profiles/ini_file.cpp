@@ -9,6 +9,7 @@
 
 // Text stays UTF-8 bytes end to end; Qt does every conversion.
 #define SI_NO_CONVERSION
+#define SI_IMPLEMENTATION // the Debian header keeps the template bodies behind this switch
 #include <SimpleIni.h>
 
 namespace vc {
