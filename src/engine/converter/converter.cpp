@@ -7,6 +7,10 @@
 
 #include <QMetaMethod>
 
+extern "C" {
+#include <libavdevice/avdevice.h>
+}
+
 #include <pthread.h>
 
 namespace vc {
@@ -32,6 +36,10 @@ std::vector<std::string> ToStdLines(const QStringList& lines) {
 TAVConverter::TAVConverter(QObject* parent)
     : QObject(parent), convert_options_(new TAVConvertOptions(this)),
       memory_(std::make_unique<EngineMemory>()), owner_calls_(this) {
+    // The one-time library set-up of the process: devices (lavfi, v4l2, ...) as input formats
+    // and the log router.
+    static std::once_flag devices;
+    std::call_once(devices, [] { avdevice_register_all(); });
     InstallLibraryLogCallback();
     RegisterLogTarget(this);
 }
