@@ -138,19 +138,19 @@ bool DeinterlaceBottomFieldInPlace(AVFrame* frame) {
         uint8_t* base = frame->data[p];
         const int stride = frame->linesize[p];
         auto row = [&](int r) { return base + static_cast<ptrdiff_t>(Clamp(r, 0, rows - 1)) * stride; };
-        // Rows r-2 and r-1 are read before row r-1 could be rewritten: only odd rows change, and
-        // the odd row r-2 is kept in its original form in `above2`.
-        above2.assign(row(-1), row(-1) + bytes);
+        // Only odd rows change and they are filtered top to bottom, so rows r+1 and r+2 are still
+        // original; the original of row r-2 is kept in `above2`. At the edges the filter is
+        // mirrored (the missing neighbour on one side takes the one on the other).
         for (int r = 1; r < rows; r += 2) {
-            const uint8_t* m2 = above2.data();
-            const uint8_t* m1 = row(r - 1);
             uint8_t* cur = row(r);
-            const uint8_t* p1 = row(r + 1);
-            // Row r+2 is odd: still original, because rows are filtered top to bottom.
-            const uint8_t* p2 = r + 2 < rows ? row(r + 2) : row(rows - 1);
+            const uint8_t* m1 = row(r - 1);
+            const bool has_below = r + 1 < rows;
+            const uint8_t* p1 = has_below ? row(r + 1) : m1;
+            const uint8_t* m2 = r >= 3 ? above2.data() : (r + 2 < rows ? row(r + 2) : cur);
+            const uint8_t* p2 = r + 2 < rows ? row(r + 2) : m2;
             above1.assign(cur, cur + bytes);
             for (int i = 0; i < bytes; ++i) {
-                const int v = (-m2[i] + 4 * m1[i] + 2 * cur[i] + 4 * p1[i] - p2[i] + 4) >> 3;
+                const int v = (-m2[i] + 4 * m1[i] + 2 * above1[i] + 4 * p1[i] - p2[i] + 4) >> 3;
                 cur[i] = static_cast<uint8_t>(Clamp(v, 0, 255));
             }
             above2.swap(above1);
