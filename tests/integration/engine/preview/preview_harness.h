@@ -17,6 +17,7 @@ struct RecordedPicture {
     RefTime start = 0, stop = 0;
     bool discontinuity = false;
     int width = 0, height = 0;
+    RefTime presented_at = -1;
     std::vector<uint8_t> bytes; // kept only when the recorder is asked to
 };
 
@@ -30,7 +31,7 @@ class Recorder {
 public:
     bool keep_bytes = false;
     void Picture(const PresentedPicture& p) {
-        RecordedPicture r{p.start, p.stop, p.discontinuity, p.width, p.height, {}};
+        RecordedPicture r{p.start, p.stop, p.discontinuity, p.width, p.height, p.presented_at, {}};
         if (keep_bytes)
             r.bytes.assign(p.data, p.data + p.size);
         std::lock_guard lock(mutex_);
