@@ -7,5 +7,6 @@ namespace vc::cli {
 int PrintVersion();
 int RunConvertCommand(int argc, char** argv);
 int RunProbeCommand(int argc, char** argv);
+int RunConfigCommand(int argc, char** argv);
 
 } // namespace vc::cli

@@ -19,6 +19,7 @@ struct Command {
 const Command kCommands[] = {
     {"convert", "convert or remux one file", vc::cli::RunConvertCommand},
     {"probe", "check a media file and describe its first video and audio stream", vc::cli::RunProbeCommand},
+    {"config", "show or change the application settings", vc::cli::RunConfigCommand},
 };
 
 void PrintUsage(std::FILE* to) {
