@@ -84,10 +84,17 @@ int32_t TDvdStream::Read(void* buffer, int32_t count) {
         return 0;
     // Every block read from the disc must fit, so one call is limited to what the ring can gather.
     count = std::min(count, kRingCapacity - kBlockSize);
-    if (ring_->DataCount(true) >= count) {
-        ring_->ReadData(buffer, count);
+    auto* out = static_cast<uint8_t*>(buffer);
+    int32_t delivered = ring_->DataCount(true);
+    if (delivered >= count) {
+        ring_->ReadData(out, count);
         return count;
     }
+    // What the ring holds goes first. Then whole blocks go straight into the caller's buffer, and
+    // only a block that does not fit any more passes through the ring, whose rest waits there for
+    // the next call. An empty ring starts over at offset 0, so it keeps using the same few pages.
+    ring_->ReadData(out, delivered);
+    ring_->Clear();
     uint8_t block[kBlockSize];
     int idle = 0;
     for (;;) {
@@ -99,9 +106,10 @@ int32_t TDvdStream::Read(void* buffer, int32_t count) {
         current_chapter_ = c;
         if (c < 0 || c < first_chapter_ || c > last_chapter_)
             break; // the range is over
+        uint8_t* target = count - delivered >= kBlockSize ? out + delivered : block;
         int32_t length = 0, ignored = 0;
         int r = 0;
-        while ((r = hb_dvdnav_read(nav_.get(), block, &length, &ignored)) == 0 && idle < kMaxIdleReads)
+        while ((r = hb_dvdnav_read(nav_.get(), target, &length, &ignored)) == 0 && idle < kMaxIdleReads)
             ++idle;
         if (r != 1) {
             if (++idle >= kMaxIdleReads) {
@@ -112,16 +120,19 @@ int32_t TDvdStream::Read(void* buffer, int32_t count) {
             continue;
         }
         idle = 0;
-        if (!ring_->WriteData(block, length))
-            throw Error("DVD read buffer overflow"); // cannot happen with the limit above
-        if (ring_->DataCount(true) >= count) {
-            ring_->ReadData(buffer, count);
-            return count;
+        if (target == block) {
+            if (!ring_->WriteData(block, length))
+                throw Error("DVD read buffer overflow"); // cannot happen with the limit above
+            const int32_t take = std::min(count - delivered, ring_->DataCount(true));
+            ring_->ReadData(out + delivered, take);
+            delivered += take;
+        } else {
+            delivered += length;
         }
+        if (delivered >= count)
+            return count;
     }
-    const int32_t rest = ring_->DataCount(true);
-    ring_->ReadData(buffer, rest);
-    return rest;
+    return delivered;
 }
 
 int64_t TDvdStream::Seek(int64_t offset, TSeekOrigin origin) {
