@@ -8,5 +8,7 @@ int PrintVersion();
 int RunConvertCommand(int argc, char** argv);
 int RunProbeCommand(int argc, char** argv);
 int RunConfigCommand(int argc, char** argv);
+int RunSnapshotCommand(int argc, char** argv);
+int RunProfilesCommand(int argc, char** argv);
 
 } // namespace vc::cli
