@@ -85,7 +85,7 @@ struct OutputStream {
     bool encoding_needed = false;
     int frame_number = 0;
     int64_t sync_opts = 0;
-    int64_t next_dts = 0; // where the stream stands, in the stream's time base
+    int64_t next_dts = 0; // where the stream stands (end of its latest presentation), stream time base
     bool encoder_opened = false;
     int64_t last_mux_dts = AV_NOPTS_VALUE; // in the stream's time base
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> log_file{nullptr, &std::fclose}; // first pass

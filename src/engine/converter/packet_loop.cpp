@@ -10,6 +10,7 @@ extern "C" {
 #include <libavutil/time.h>
 }
 
+#include <algorithm>
 #include <chrono>
 #include <climits>
 #include <cstdlib>
@@ -210,6 +211,12 @@ void ConversionEngine::EndTranscode() {
         if (of.header_written)
             av_write_trailer(of.ctx.get());
     ReportSize(true);
+    // The loop leaves before it measures its last packets; the owner sees where the output ended.
+    double end_s = 1e100;
+    for (OutputStream* ost : output_streams_)
+        end_s = std::min(end_s, static_cast<double>(ost->next_dts) * av_q2d(ost->st->time_base));
+    if (!output_streams_.empty())
+        owner_.converted_duration_ = end_s;
     for (OutputStream* ost : output_streams_) {
         if (ost->encoding_needed && ost->enc_ctx) {
             av_freep(&ost->enc_ctx->stats_in);

@@ -24,12 +24,12 @@ void ConversionEngine::WritePacket(OutputStream& ost, AVPacket* pkt) {
         }
         if (p->pts != AV_NOPTS_VALUE && p->dts != AV_NOPTS_VALUE && p->pts < p->dts)
             p->pts = p->dts;
-        if (p->dts != AV_NOPTS_VALUE) {
+        if (p->dts != AV_NOPTS_VALUE)
             ost.last_mux_dts = p->dts;
-            ost.next_dts = std::max(ost.next_dts, p->dts + std::max<int64_t>(p->duration, 0));
-        } else if (p->pts != AV_NOPTS_VALUE) {
-            ost.next_dts = std::max(ost.next_dts, p->pts + std::max<int64_t>(p->duration, 0));
-        }
+        // Where the stream stands: the end of the latest picture or sound it presents.
+        const int64_t at = p->pts != AV_NOPTS_VALUE ? p->pts : p->dts;
+        if (at != AV_NOPTS_VALUE)
+            ost.next_dts = std::max(ost.next_dts, at + std::max<int64_t>(p->duration, 0));
         if (av_interleaved_write_frame(oc, p) < 0)
             throw Error("av_interleaved_write_frame() ");
     };
