@@ -12,7 +12,7 @@ PACKAGES := build-essential cmake ninja-build pkg-config \
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build test asan tsan bench run clean
+.PHONY: deps build test asan tsan bench run clean fuzz
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do \
@@ -46,6 +46,18 @@ tsan: deps
 # The engine and runner suites are the ones whose threads matter.
 TSAN_TESTS := engine|tasks|platform|make_test_media
 
+# The XML reader under libFuzzer (clang, AddressSanitizer + UBSan) for FUZZ_SECONDS over the seed
+# documents of fuzz/corpus; new inputs go to build-fuzz/corpus, crashes to build-fuzz/.
+FUZZ_SECONDS ?= 120
+fuzz: deps
+	@command -v clang++ >/dev/null || { echo "make fuzz needs clang (apt-get install clang)"; exit 1; }
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DVC_SANITIZE=address -DVC_FUZZ=ON >/dev/null
+	cmake --build build-fuzz --target xml_reader_fuzz
+	mkdir -p build-fuzz/corpus
+	cd build-fuzz && ASAN_OPTIONS=detect_leaks=1 ./fuzz/xml_reader_fuzz -max_total_time=$(FUZZ_SECONDS) \
+		-rss_limit_mb=2048 -print_final_stats=1 corpus ../fuzz/corpus
+
 bench: build
 	bench/run_all.sh build
 
@@ -53,4 +65,4 @@ run: build
 	bench/demo.sh build
 
 clean:
-	rm -rf build build-dev build-asan build-tsan
+	rm -rf build build-dev build-asan build-tsan build-fuzz
