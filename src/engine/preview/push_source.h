@@ -102,7 +102,8 @@ private:
     void HandleSubtitlePacket(AVPacket* pkt, double loop_offset);
     void DrainDecoders(double loop_offset);
     void EndOfPass();
-    void ContainerSeek(RefTime start, RefTime previous);
+    void ContainerSeek(RefTime start, RefTime previous, int64_t backoff_us = 0);
+    void SeekFurtherBack();
     void ExecuteSeek();
 
     // Configuration: written by the caller's thread; the strings under the reconfiguration lock,
@@ -147,6 +148,10 @@ private:
     double video_clock_ = 0, audio_clock_ = 0; // seconds, next picture / next audio byte
     // After a seek: drop units that end before this time (seconds); -1 when not skipping.
     double skip_video_before_ = -1, skip_audio_before_ = -1;
+    double seek_target_ = 0;       // seconds, of the last seek
+    double last_audio_stop_ = -1;  // end of the last PCM block queued since that seek
+    int seek_retries_ = 0;
+    bool reseek_pending_ = false;
 
     // Output picture size of the video graph's sink; written under reconfig_lock_, read anywhere.
     std::atomic<int> out_width_{0}, out_height_{0};

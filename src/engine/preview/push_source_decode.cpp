@@ -82,6 +82,8 @@ void TFFPushSource::DecodingThread() {
             else if (audio_st_ && pkt->stream_index == audio_st_->index && audio_wanted)
                 HandleAudioPacket(pkt.get(), loop_offset);
             av_packet_unref(pkt.get());
+            if (reseek_pending_)
+                SeekFurtherBack();
         }
     } catch (const std::exception& e) {
         CurrentMessageSink().Show(MessageKind::Error, "Error", e.what());
@@ -174,6 +176,12 @@ void TFFPushSource::DeliverPicture(AVFrame* picture, double loop_offset) {
         // before it, so the first picture shown is the one at the requested time.
         if (sample->StopTime <= skip_video_before_ + 1e-6)
             return;
+        if (sample->StartTime > skip_video_before_ + 1e-3 && seek_retries_ < 3) {
+            // The demuxer landed behind the key frame the target needs (formats without an
+            // index seek by decoding time): go back further and try again.
+            reseek_pending_ = true;
+            return;
+        }
         skip_video_before_ = -1;
     }
     video_pin_->PushSample(std::move(sample));
@@ -256,6 +264,7 @@ void TFFPushSource::FeedAudioFrame(AVFrame* frame, double loop_offset) {
         std::memcpy(sample->Data.get(), audio_block_->data[0] + offset, static_cast<size_t>(bytes - offset));
         sample->StartTime = start;
         sample->StopTime = stop;
+        last_audio_stop_ = stop;
         audio_pin_->PushSample(std::move(sample));
         av_frame_unref(audio_block_.get());
     }
@@ -301,7 +310,7 @@ void TFFPushSource::EndOfPass() {
     ContainerSeek(start, previous);
 }
 
-void TFFPushSource::ContainerSeek(RefTime start, RefTime previous) {
+void TFFPushSource::ContainerSeek(RefTime start, RefTime previous, int64_t backoff_us) {
     RefTime single = 0;
     {
         std::lock_guard seek(seek_lock_);
@@ -315,7 +324,17 @@ void TFFPushSource::ContainerSeek(RefTime start, RefTime previous) {
     // always ends at the target instead (see there).
     (void)previous;
     const int64_t base = container_->start_time == AV_NOPTS_VALUE ? 0 : container_->start_time;
-    const int64_t target = position / 10 + base;
+    int64_t target = position / 10 + base;
+    // Formats that seek by decoding time land after the presentation time asked for when
+    // pictures are reordered: aim a little earlier, as ffmpeg does.
+    bool reordered = false;
+    for (unsigned i = 0; i < container_->nb_streams; ++i)
+        reordered = reordered || container_->streams[i]->codecpar->video_delay > 0;
+    if (position > 0 && reordered && !(container_->iformat->flags & AVFMT_SEEK_TO_PTS))
+        target -= 3 * AV_TIME_BASE / 23;
+    target = std::max(base, target - backoff_us);
+    if (position == 0)
+        target = base;
     // The window ends at the target so the demuxer lands on a key frame at or before it; the
     // pictures up to the target are dropped after decoding.
     int rc = avformat_seek_file(container_.get(), -1, std::numeric_limits<int64_t>::min(), target, target, 0);
@@ -324,6 +343,28 @@ void TFFPushSource::ContainerSeek(RefTime start, RefTime previous) {
                                 std::numeric_limits<int64_t>::max(), 0);
     video_clock_ = static_cast<double>(position) / kUnitsPerSecond;
     audio_clock_ = video_clock_;
+}
+
+void TFFPushSource::SeekFurtherBack() {
+    reseek_pending_ = false;
+    ++seek_retries_;
+    RefTime start = 0, previous = 0;
+    {
+        std::lock_guard seek(seek_lock_);
+        start = start_;
+        previous = previous_start_;
+    }
+    ContainerSeek(start, previous, int64_t{seek_retries_} * AV_TIME_BASE);
+    if (video_dec_)
+        avcodec_flush_buffers(video_dec_.get());
+    if (audio_dec_)
+        avcodec_flush_buffers(audio_dec_.get());
+    if (video_dec_ && VideoPathReady())
+        BuildVideoGraph();
+    if (audio_dec_ && AudioPathReady())
+        BuildAudioGraph();
+    // Sound already queued since the seek is not queued twice.
+    skip_audio_before_ = std::max(seek_target_, last_audio_stop_);
 }
 
 void TFFPushSource::ExecuteSeek() {
@@ -336,6 +377,12 @@ void TFFPushSource::ExecuteSeek() {
         single = single_pass_duration_;
     }
     ContainerSeek(start, previous);
+    seek_retries_ = 0;
+    reseek_pending_ = false;
+    seek_target_ = static_cast<double>(start) / kUnitsPerSecond;
+    last_audio_stop_ = -1;
+    // A position past the last pass has nothing to play.
+    const bool past_end = single > 0 && start >= single * passes_;
     {
         std::lock_guard seek(seek_lock_);
         video_pin_->ClearQueues();
@@ -348,7 +395,7 @@ void TFFPushSource::ExecuteSeek() {
             avcodec_flush_buffers(subtitle_dec_.get());
         video_pin_->SetFirstSample();
         audio_pin_->SetFirstSample();
-        end_of_input_ = false;
+        end_of_input_ = past_end;
         seek_request_ = false;
     }
     // Filters may hold pictures or samples of the old position: start them afresh.
@@ -356,7 +403,11 @@ void TFFPushSource::ExecuteSeek() {
         BuildVideoGraph();
     if (audio_dec_ && AudioPathReady())
         BuildAudioGraph();
-    skip_video_before_ = skip_audio_before_ = single > 0 ? static_cast<double>(start) / kUnitsPerSecond : -1;
+    skip_video_before_ = skip_audio_before_ = single > 0 ? seek_target_ : -1;
+    if (past_end) {
+        video_pin_->NotifyData();
+        audio_pin_->NotifyData();
+    }
     seek_done_.notify_all();
 }
 

@@ -1,0 +1,107 @@
+// A picture grabbed through the preview equals ffmpeg's picture at the same time.
+#include "engine/preview/snapshot.h"
+#include "engine/streams/stream_source.h"
+#include "platform/error.h"
+#include "support/test_env.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <regex>
+
+namespace vc::test {
+namespace {
+
+// ffmpeg's PSNR between two pictures ("inf" for identical ones becomes a large number).
+double Psnr(const std::filesystem::path& a, const std::filesystem::path& b) {
+    const auto r = RunProcess("ffmpeg", {"-nostdin", "-hide_banner", "-i", a.string(), "-i", b.string(), "-lavfi",
+                                         "psnr", "-f", "null", "-"});
+    std::smatch m;
+    if (!std::regex_search(r.err, m, std::regex("average:(inf|[0-9.]+)")))
+        return -1;
+    return m[1] == "inf" ? 1000.0 : std::stod(m[1]);
+}
+
+std::filesystem::path FfmpegFrame(const std::filesystem::path& in, const std::string& at,
+                                  const std::filesystem::path& out, const std::string& vf = {}) {
+    std::vector<std::string> args = {"-nostdin", "-v", "error", "-y", "-ss", at, "-i", in.string(), "-frames:v", "1"};
+    if (!vf.empty()) {
+        args.push_back("-vf");
+        args.push_back(vf);
+    }
+    args.push_back(out.string());
+    EXPECT_EQ(RunProcess("ffmpeg", args).exit_code, 0);
+    return out;
+}
+
+class FileStream final : public TStream {
+public:
+    explicit FileStream(const std::filesystem::path& p) : in_(p, std::ios::binary) {}
+    int32_t Read(void* buffer, int32_t count) override {
+        in_.read(static_cast<char*>(buffer), count);
+        return static_cast<int32_t>(in_.gcount());
+    }
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override {
+        in_.clear();
+        in_.seekg(offset, origin == TSeekOrigin::soBeginning ? std::ios::beg
+                          : origin == TSeekOrigin::soCurrent ? std::ios::cur
+                                                             : std::ios::end);
+        return in_ ? static_cast<int64_t>(in_.tellg()) : -1;
+    }
+
+private:
+    std::ifstream in_;
+};
+
+TEST(PreviewSnapshot, MatchesFfmpegAtTheSameTime) {
+    TempDir dir;
+    TStreamRegistration program_stream(std::make_shared<FileStream>(Media("mpeg2_mp2.mpg")));
+    struct Case {
+        std::string source;
+        std::filesystem::path reference_input;
+        std::string at, vf;
+    };
+    const Case cases[] = {
+        {Media("h264_aac.mp4").string(), Media("h264_aac.mp4"), "2", ""},
+        // ffmpeg -ss gives the first picture at or after the time, the preview the one showing at
+        // it: the times here fall on picture boundaries, where the two agree.
+        {Media("h264_aac.mp4").string(), Media("h264_aac.mp4"), "3.32", "hflip"},
+        {Media("odd_size.mp4").string(), Media("odd_size.mp4"), "1.52", ""},
+        {program_stream.Url(), Media("mpeg2_mp2.mpg"), "2", ""},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const auto ours = dir / ("ours" + std::to_string(n) + ".png");
+        const auto theirs = FfmpegFrame(c.reference_input, c.at, dir / ("ref" + std::to_string(n) + ".png"), c.vf);
+        ++n;
+        SavePicturePng(GrabPicture(c.source, std::stod(c.at), c.vf), ours.string());
+        EXPECT_GE(Psnr(ours, theirs), 45.0) << c.source << " at " << c.at;
+    }
+}
+
+TEST(PreviewSnapshot, ClearErrors) {
+    EXPECT_THROW(GrabPicture(Media("garbage.mp4").string(), 1), Error);
+    EXPECT_THROW(GrabPicture(Media("audio.mp3").string(), 1), Error);
+    try {
+        GrabPicture(Media("h264_aac.mp4").string(), 60);
+        FAIL() << "no error";
+    } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find("There is no picture at 60.000 s"), std::string::npos) << e.what();
+    }
+}
+
+TEST(PreviewSnapshot, VconvWritesThePicture) {
+    TempDir dir;
+    const auto out = dir / "at2.png";
+    const auto r = RunProcess(VconvPath().string(),
+                              {"snapshot", Media("h264_aac.mp4").string(), "--at", "2", "-o", out.string()});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_GE(Psnr(out, FfmpegFrame(Media("h264_aac.mp4"), "2", dir / "ref.png")), 45.0);
+    EXPECT_EQ(RunProcess(VconvPath().string(), {"snapshot", Media("h264_aac.mp4").string()}).exit_code, 2);
+    const auto bad = RunProcess(VconvPath().string(), {"snapshot", Media("garbage.mp4").string(), "-o", out.string()});
+    EXPECT_EQ(bad.exit_code, 1);
+    EXPECT_NE(bad.err.find("Cannot open"), std::string::npos) << bad.err;
+}
+
+} // namespace
+} // namespace vc::test
