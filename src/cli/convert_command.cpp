@@ -1,5 +1,6 @@
 // vconv convert: one conversion with a TAVConverter, progress on stderr, Ctrl+C stops it cleanly.
 #include "cli/commands.h"
+#include "cli/convert_profile_options.h"
 
 #include "engine/converter/converter.h"
 #include "engine/media/format_helpers.h"
@@ -45,7 +46,8 @@ const char* kDescription =
     "  vconv convert clip.mp4 -o clip.mkv --copy\n"
     "  vconv convert clip.mp4 -o part.mp4 --copy --start 2 --length 3\n"
     "  vconv convert film.mkv -o film.mp4 --copy --map 0=0 --map 0=2\n"
-    "  vconv convert in.mpg -o out.mp4 --set VideoOptions.FrameWidth=320 --set VideoOptions.FrameHeight=240";
+    "  vconv convert in.mpg -o out.mp4 --set VideoOptions.FrameWidth=320 --set VideoOptions.FrameHeight=240\n"
+    "  vconv convert clip.mp4 -o ~/Videos --profile \"PSP AVC Video\" --text 'Hello: it\\'s me' --font DejaVuSans.ttf";
 
 // "VideoOptions.FrameWidth=320" on the options object; an error text or empty.
 std::string SetOptionProperty(QObject* root, const QString& assignment) {
@@ -160,6 +162,8 @@ int RunConvertCommand(int argc, char** argv) {
     const QCommandLineOption quiet({"q", "quiet"}, "Print no progress.");
     parser.addOptions({help, output, format, input_format, copy, vcodec, acodec, scodec, start, length, map, set,
                        codec_option, metadata, vf, af, threads, verbose, quiet});
+    const ProfileFilterOptions profile_filter_options;
+    parser.addOptions(profile_filter_options.All());
     if (!parser.parse(args))
         return Usage(parser.errorText().toStdString());
     if (parser.isSet(help)) {
@@ -169,13 +173,19 @@ int RunConvertCommand(int argc, char** argv) {
     const QStringList inputs = parser.positionalArguments();
     if (inputs.isEmpty())
         return Usage("no INPUT given");
-    const QStringList outputs = parser.values(output);
+    QStringList outputs = parser.values(output);
     if (outputs.isEmpty())
         return Usage("no OUTPUT given (-o OUTPUT)");
 
     TAVConverter converter;
     TAVConvertOptions* o = converter.ConvertOptions();
-    o->SetOutputFormat(parser.value(format));
+    // A profile and the filter options first, as a wizard prepares them; explicit options below
+    // then override what the profile wrote.
+    if (const std::string error = ApplyProfileAndFilters(parser, profile_filter_options, inputs, outputs, o);
+        !error.empty())
+        return Usage(error);
+    if (parser.isSet(format))
+        o->SetOutputFormat(parser.value(format));
     o->SetInputFormat(parser.value(input_format));
     if (parser.isSet(copy)) {
         o->VideoOptions()->SetVideoStreamCopy(true);
@@ -214,8 +224,10 @@ int RunConvertCommand(int argc, char** argv) {
         lines << line;
         o->SetMetaData(lines);
     }
-    if (parser.isSet(vf))
-        o->FilterOptions()->SetVideoFilters(parser.value(vf));
+    if (parser.isSet(vf)) {
+        const QString built = o->FilterOptions()->VideoFilters(); // from the filter options
+        o->FilterOptions()->SetVideoFilters(built.isEmpty() ? parser.value(vf) : parser.value(vf) + ',' + built);
+    }
     if (parser.isSet(af))
         o->FilterOptions()->SetAudioFilters(parser.value(af));
     if (parser.isSet(threads)) {
