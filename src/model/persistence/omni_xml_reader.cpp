@@ -9,7 +9,6 @@
 #include <QStringList>
 #include <cstring>
 #include <pugixml.hpp>
-#include <strings.h>
 #include <vector>
 
 namespace vc {
@@ -22,8 +21,21 @@ constexpr int kMaxDepth = 64;
 // Whitespace-only text is a value like any other ("  " stays "  ").
 constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_ws_pcdata;
 
-bool SameName(const char* a, const char* b) {
-    return strcasecmp(a, b) == 0;
+// ASCII letters compare without regard to case (names are ASCII identifiers); inline because the
+// reader compares names many times per document.
+inline bool SameName(const char* a, const char* b) {
+    for (;; ++a, ++b) {
+        unsigned ca = static_cast<unsigned char>(*a);
+        unsigned cb = static_cast<unsigned char>(*b);
+        if (ca - 'A' < 26u)
+            ca += 'a' - 'A';
+        if (cb - 'A' < 26u)
+            cb += 'a' - 'A';
+        if (ca != cb)
+            return false;
+        if (ca == 0)
+            return true;
+    }
 }
 
 pugi::xml_node FindElement(const pugi::xml_node& parent, const char* name) {
@@ -41,6 +53,41 @@ pugi::xml_attribute FindAttribute(const pugi::xml_node& element, const char* nam
             return a;
     return {};
 }
+
+// The child elements and attributes of one element, listed once: each property's lookup then scans
+// a small array instead of walking the DOM again.
+class ElementIndex {
+public:
+    ElementIndex(const pugi::xml_node& element, bool with_attributes) {
+        for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
+            if (child.type() == pugi::node_element)
+                elements_.emplace_back(child.name(), child);
+        if (with_attributes)
+            for (pugi::xml_attribute a = element.first_attribute(); a; a = a.next_attribute())
+                attributes_.emplace_back(a.name(), a);
+    }
+    // The first child element with this name, letter case aside.
+    pugi::xml_node Element(const char* name) const {
+        for (const auto& [n, node] : elements_)
+            if (SameName(n, name))
+                return node;
+        return {};
+    }
+    // The attribute of exactly this name, else the first one equal but for letter case.
+    pugi::xml_attribute Attribute(const char* name) const {
+        for (const auto& [n, a] : attributes_)
+            if (std::strcmp(n, name) == 0)
+                return a;
+        for (const auto& [n, a] : attributes_)
+            if (SameName(n, name))
+                return a;
+        return {};
+    }
+
+private:
+    std::vector<std::pair<const char*, pugi::xml_node>> elements_;
+    std::vector<std::pair<const char*, pugi::xml_attribute>> attributes_;
+};
 
 // All the text of an element, as written (text and CDATA children, in order).
 std::string TextOf(const pugi::xml_node& element) {
@@ -67,15 +114,16 @@ public:
         if (depth > kMaxDepth)
             throw EOmniXMLPersistent("Objects are nested too deeply to be read.");
         const PublishedClass& cls = PublishedClassOf(object->metaObject());
+        const ElementIndex index(element, attributes_);
         for (const PublishedProperty& p : cls.properties) {
-            if (!p.meta.isReadable() || !p.meta.isStored())
+            if (!p.readable)
                 continue;
             if (p.kind == PropKind::Object) {
-                ReadNestedObject(object, p, element, depth);
+                ReadNestedObject(object, p, index, depth);
                 continue;
             }
-            if (p.meta.isWritable())
-                ReadProperty(object, p, element);
+            if (p.writable)
+                ReadProperty(object, p, index);
         }
     }
 
@@ -92,38 +140,37 @@ public:
 
 private:
     // The value's text, or nullopt when the document does not hold it.
-    std::optional<std::string> Lookup(const pugi::xml_node& element, const char* name) const {
+    std::optional<std::string> Lookup(const ElementIndex& index, const char* name) const {
         if (attributes_) {
-            if (pugi::xml_attribute a = FindAttribute(element, name))
+            if (pugi::xml_attribute a = index.Attribute(name))
                 return std::string(a.value());
             return std::nullopt;
         }
-        if (pugi::xml_node child = FindElement(element, name))
+        if (pugi::xml_node child = index.Element(name))
             return TextOf(child);
         return std::nullopt;
     }
 
-    void ReadNestedObject(QObject* object, const PublishedProperty& p, const pugi::xml_node& element,
-                          int depth) {
+    void ReadNestedObject(QObject* object, const PublishedProperty& p, const ElementIndex& index, int depth) {
         QObject* nested = ReadObject(object, p);
         if (nested == nullptr)
             return;
         // Always an element, in both formats.
-        pugi::xml_node child = FindElement(element, p.name.constData());
+        pugi::xml_node child = index.Element(p.name.constData());
         if (child)
             ReadProperties(nested, child, depth + 1);
         if (auto* collection = dynamic_cast<TOmniCollection*>(nested))
             ReadCollection(*collection, child, depth + 1);
     }
 
-    void ReadProperty(QObject* object, const PublishedProperty& p, const pugi::xml_node& element) {
+    void ReadProperty(QObject* object, const PublishedProperty& p, const ElementIndex& index) {
         const char* name = p.name.constData();
         if (p.kind == PropKind::StringList) {
             // The writer always writes the list's element; a missing one reads as an empty list.
-            p.meta.write(object, ReadStringList(FindElement(element, name)));
+            p.meta.write(object, ReadStringList(index.Element(name)));
             return;
         }
-        const std::optional<std::string> text = Lookup(element, name);
+        const std::optional<std::string> text = Lookup(index, name);
         switch (p.kind) {
         case PropKind::Integer:
         case PropKind::Character:

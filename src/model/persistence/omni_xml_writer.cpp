@@ -28,7 +28,7 @@ public:
             throw EOmniXMLPersistent("Objects are nested too deeply to be stored.");
         const PublishedClass& cls = PublishedClassOf(object->metaObject());
         for (const PublishedProperty& p : cls.properties) {
-            if (!p.meta.isReadable() || !p.meta.isStored())
+            if (!p.readable)
                 continue;
             WriteProperty(object, p, element, depth);
         }

@@ -135,6 +135,8 @@ std::unique_ptr<PublishedClass> Build(const QMetaObject* meta) {
         p.meta = meta->property(i);
         p.name = p.meta.name();
         p.kind = KindOf(p.meta);
+        p.readable = p.meta.isReadable() && p.meta.isStored();
+        p.writable = p.meta.isWritable();
         p.size = static_cast<int>(p.meta.metaType().sizeOf());
         p.is_unsigned = IsUnsignedType(p.meta.metaType());
         if (IsOrdinal(p.kind)) {

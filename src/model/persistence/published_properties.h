@@ -38,6 +38,8 @@ struct PublishedProperty {
     PropKind kind = PropKind::Unsupported;
     long long declared_default = kNoDefault; // ordinal kinds only
     bool has_default = false;
+    bool readable = false;    // has a read accessor and is stored: the writer and reader visit it
+    bool writable = false;    // has a write accessor (nested objects are filled without one)
     bool is_unsigned = false; // Integer and Int64 kinds
     int size = 4;             // bytes of the value (ordinal kinds)
 };
