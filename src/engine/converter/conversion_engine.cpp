@@ -2,6 +2,7 @@
 
 #include "engine/converter/codec_lock.h"
 #include "engine/converter/converter.h"
+#include "engine/converter/legacy_codec_options.h"
 #include "engine/options/convert_options.h"
 #include "platform/error.h"
 
@@ -44,9 +45,15 @@ void ConversionEngine::Prepare() {
     ResolveFormats();
     for (int i = 0; i < static_cast<int>(inputs_.size()); ++i)
         OpenInput(i);
+    // Stored profiles may carry options of older library versions: apply today's equivalents
+    // and say in the log what has none.
     for (const QString& line : options_.CodecOptions()) {
         const NameValue nv = SplitNameValue(line);
-        library_options_.SetLibraryOption(nv.name.toStdString(), nv.value.toStdString());
+        const LegacyOptionTranslation t = TranslateLegacyCodecOption(nv.name.toStdString(), nv.value.toStdString());
+        for (const auto& note : t.notes)
+            owner_.DoLog(24, note + "\n");
+        for (const auto& option : t.options)
+            library_options_.SetLibraryOption(option.name, option.value);
     }
     // Before anything is opened for writing: an output must never be one of the inputs.
     CheckOutputsAreNotInputs();

@@ -3,6 +3,7 @@
 // the file opened for writing.
 #include "engine/converter/conversion_engine.h"
 #include "engine/converter/converter.h"
+#include "engine/converter/legacy_codec_options.h"
 #include "engine/media/show_error.h"
 #include "engine/options/string_lists.h"
 #include "platform/error.h"
@@ -90,7 +91,7 @@ const AVCodec* ConversionEngine::ChooseEncoder(OutputFile& of, AVMediaType type,
         AVCodecID id = av_guess_codec(of.ctx->oformat, nullptr, of.name.c_str(), nullptr, type);
         return avcodec_find_encoder(id);
     }
-    const std::string n = name.toStdString();
+    const std::string n = CurrentEncoderName(name.toStdString()); // stored names of older versions
     FindCodec(n, type, true);
     return avcodec_find_encoder_by_name(n.c_str());
 }
