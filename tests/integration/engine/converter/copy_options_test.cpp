@@ -1,6 +1,7 @@
 // What the options do to a stream copy: maps, disabled kinds, metadata, chapters, start and
 // length, the time-stamp discontinuity rule, bitstream filters, and refusing to overwrite an input.
 #include "conversion_harness.h"
+#include "engine/streams/stream_source.h"
 #include "support/recording_message_sink.h"
 #include "support/test_env.h"
 
@@ -135,6 +136,45 @@ TEST_F(CopyOptions, AnOutputThatIsAnInputIsRefusedBeforeAnythingIsWritten) {
         EXPECT_EQ(std::filesystem::file_size(input), size);
     }
     EXPECT_TRUE(DecodesCleanly(input));
+}
+
+// A file read through the TStream interface, as a DVD title is.
+class FileStream final : public TStream {
+public:
+    explicit FileStream(const std::filesystem::path& path) : in_(path, std::ios::binary) {}
+    int32_t Read(void* buffer, int32_t count) override {
+        in_.read(static_cast<char*>(buffer), count);
+        const auto n = static_cast<int32_t>(in_.gcount());
+        in_.clear();
+        return n;
+    }
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override {
+        in_.clear();
+        in_.seekg(offset, origin == TSeekOrigin::soBeginning ? std::ios::beg
+                          : origin == TSeekOrigin::soCurrent ? std::ios::cur
+                                                             : std::ios::end);
+        return in_ ? static_cast<int64_t>(in_.tellg()) : -1;
+    }
+
+private:
+    std::ifstream in_;
+};
+
+TEST_F(CopyOptions, StreamSourcesAreReadLikeFiles) {
+    TStreamRegistration registration(std::make_shared<FileStream>(Media("mpeg2.ts")));
+    const auto out = dir / "out.mkv";
+    converter.SetInputFiles({QString::fromStdString(registration.Url() + ".ts")});
+    converter.SetOutputFiles({QString::fromStdString(out.string())});
+    ASSERT_TRUE(RunToEnd(converter));
+    ASSERT_EQ(record.completed, 1) << converter.LastError();
+    EXPECT_EQ(ProbeStreams(out).size(), 2u);
+    EXPECT_NEAR(ProbeDuration(out), ProbeDuration(Media("mpeg2.ts")), 0.05);
+    EXPECT_TRUE(DecodesCleanly(out));
+
+    converter.SetInputFiles({"stream:999999"}); // nothing registered under that number
+    record = RunRecord{};
+    ASSERT_TRUE(RunToEnd(converter));
+    EXPECT_EQ(record.errors.size(), 1u);
 }
 
 } // namespace
