@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <regex>
 #include <sstream>
 
 namespace vc {
@@ -169,13 +168,22 @@ std::string SystemLabel(const std::string& device) {
     return {};
 }
 
+// Kernel names of optical drives: sr0, sr1, ... (and the older scd0).
+bool IsOpticalName(const std::string& name) {
+    for (const char* prefix : {"sr", "scd"}) {
+        const std::string p(prefix);
+        if (name.size() > p.size() && name.compare(0, p.size(), p) == 0 &&
+            std::all_of(name.begin() + p.size(), name.end(), [](unsigned char c) { return std::isdigit(c); }))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 bool IsOpticalDevice(const std::string& device) {
-    static const std::regex kOptical(R"(sr[0-9]+|scd[0-9]+)");
-    const std::string name = fs::path(device).filename().string();
-    return std::regex_match(name, kOptical) ||
-           std::regex_match(Resolved(device).filename().string(), kOptical);
+    return IsOpticalName(fs::path(device).filename().string()) ||
+           IsOpticalName(Resolved(device).filename().string());
 }
 
 std::string VolumeLabel(const std::string& drive, const std::string& mounts_file) {
@@ -207,7 +215,8 @@ std::vector<OpticalDrive> ListVideoDvdDrives(const std::string& mounts_file, con
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(dev_dir, ec)) {
         const std::string device = entry.path().string();
-        if (std::regex_match(entry.path().filename().string(), std::regex(R"(sr[0-9]+)")))
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("sr", 0) == 0 && IsOpticalName(name))
             drives.emplace(Resolved(device).string(), OpticalDrive{device, {}, {}});
     }
     const auto mounts = ReadMounts(mounts_file);

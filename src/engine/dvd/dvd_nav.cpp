@@ -155,7 +155,9 @@ hb_dvdnav_t::~hb_dvdnav_t() {
 hb_dvdnav_t* hb_dvdnav_init(const std::string& location) {
     auto h = std::make_unique<hb_dvdnav_t>();
     const std::string path = NormaliseLocation(location);
-    if (path.empty())
+    std::error_code ec;
+    // libdvdread leaks a little on every failed open of a missing path; nothing to open anyway.
+    if (path.empty() || !std::filesystem::exists(path, ec))
         return nullptr;
     if (dvdnav_open2(&h->nav, nullptr, &kNavLogger, path.c_str()) != DVDNAV_STATUS_OK) {
         h->nav = nullptr;

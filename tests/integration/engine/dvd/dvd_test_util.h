@@ -27,4 +27,14 @@ inline std::vector<uint8_t> ReadAll(TStream& stream, int32_t chunk = 65536) {
     return all;
 }
 
+// The "average:" figure of ffmpeg's psnr filter in its log; 1000 for identical pictures, -1 when
+// the log has none.
+inline double PsnrAverage(const std::string& log) {
+    const auto at = log.find("average:");
+    if (at == std::string::npos)
+        return -1;
+    const std::string value = log.substr(at + 8, log.find_first_of(" \n", at + 8) - at - 8);
+    return value == "inf" ? 1000 : std::stod(value);
+}
+
 } // namespace vc::test

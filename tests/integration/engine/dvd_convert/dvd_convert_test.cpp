@@ -10,7 +10,6 @@
 
 #include <QCoreApplication>
 
-#include <regex>
 
 namespace vc {
 namespace {
@@ -48,10 +47,11 @@ double FirstPicturePsnr(const std::filesystem::path& file, int source_frame) {
                    "[0:v]trim=end_frame=1,setpts=PTS-STARTPTS[a];[1:v]select=eq(n\\," +
                        std::to_string(source_frame) + "),setpts=PTS-STARTPTS[b];[a][b]psnr",
                    "-f", "null", "-"});
-    std::smatch m;
-    if (!std::regex_search(r.err, m, std::regex("average:([0-9.]+|inf)")))
+    const auto at = r.err.find("average:");
+    if (at == std::string::npos)
         return -1;
-    return m[1] == "inf" ? 1000 : std::stod(m[1]);
+    const std::string value = r.err.substr(at + 8, r.err.find_first_of(" \n", at + 8) - at - 8);
+    return value == "inf" ? 1000 : std::stod(value);
 }
 
 TEST(DvdConvert, ChaptersTwoToThreeCopyToAFileThatMatchesTheChapterMarks) {
