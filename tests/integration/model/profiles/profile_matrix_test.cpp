@@ -1,0 +1,174 @@
+// Every catalogue profile converts the 4-second 1280x720 H.264 + AAC clip through `vconv convert
+// --profile`, and ffprobe judges the result against what the profile asked for. Each profile is
+// its own test and prints one row of the matrix: profile, result, seconds.
+#include "engine/options/convert_options.h"
+#include "model/profiles/builtin_profiles.h"
+#include "model/profiles/profile.h"
+#include "model/profiles/target_profiles.h"
+#include "support/test_env.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <map>
+
+namespace vc {
+namespace {
+
+// The codec ffprobe names for each encoder a profile writes (older names included).
+const std::map<QString, std::string> kVideoCodecs = {
+    {"libx264", "h264"}, {"mpeg4", "mpeg4"}, {"libxvid", "mpeg4"}, {"h263", "h263"}, {"wmv2", "wmv2"},
+    {"mpeg2video", "mpeg2video"}, {"mpeg1video", "mpeg1video"}, {"msmpeg4", "msmpeg4v3"}, {"rv20", "rv20"},
+    {"flv", "flv1"}};
+const std::map<QString, std::string> kAudioCodecs = {
+    {"libfaac", "aac"}, {"libmp3lame", "mp3"}, {"wmav2", "wmav2"}, {"ac3", "ac3"}, {"mp2", "mp2"},
+    {"pcm_s16le", "pcm_s16le"}, {"real_144", "ra_144"}, {"libopencore_amrnb", "amr_nb"}};
+
+// Profiles whose own recipe cannot be written for this source, and why.
+const std::map<QString, const char*> kKnownExceptions = {
+    {"DV50", "writes only the 4:2:2 pixel format and frame rate; DV has no 1280x720 4:2:2 25 fps profile"},
+    {"DV  Film (*.dv)", "DV has no 720x480 profile at 24000/1001 fps"},
+};
+
+// The encoder of this codec, by any name FFmpeg 5.1 knows it under; false when the build lacks it.
+bool EncoderAvailable(const QString& name) {
+    static const std::map<QString, const char*> kCurrent = {{"libfaac", "aac"}, {"libopencore_amrnb", "libopencore_amrnb"}};
+    const auto it = kCurrent.find(name);
+    const std::string current = it == kCurrent.end() ? name.toStdString() : it->second;
+    return avcodec_find_encoder_by_name(current.c_str()) != nullptr;
+}
+
+std::vector<std::string> Split(const std::string& text, char sep) {
+    std::vector<std::string> parts;
+    std::string part;
+    for (char c : text) {
+        if (c == sep || c == '\n') {
+            parts.push_back(part);
+            part.clear();
+        } else {
+            part += c;
+        }
+    }
+    if (!part.empty())
+        parts.push_back(part);
+    return parts;
+}
+
+double Rate(const std::string& fraction) {
+    const auto parts = Split(fraction, '/');
+    if (parts.size() != 2 || std::stod(parts[1]) == 0)
+        return 0;
+    return std::stod(parts[0]) / std::stod(parts[1]);
+}
+
+class ProfileMatrix : public ::testing::TestWithParam<int> {};
+
+TEST_P(ProfileMatrix, Converts) {
+    const auto catalogue = CreateBuiltInCatalogue();
+    TAVProfile* profile = catalogue->Profiles(GetParam());
+    const QString description = profile->Description();
+    TAVConvertOptions options;
+    profile->Apply(&options);
+
+    test::TempDir dir;
+    const auto start = std::chrono::steady_clock::now();
+    const test::ProcessResult run = test::RunProcess(
+        test::VconvPath().string(),
+        {"convert", test::Media("hd720_h264_aac.mp4").string(), "-o", dir.path().string(), "--profile",
+         description.toStdString(), "-q"},
+        std::chrono::seconds(240));
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    auto row = [&](const std::string& result) {
+        std::printf("MATRIX | %-50s | %-24s | %5.1f s\n", description.toStdString().c_str(), result.c_str(), seconds);
+    };
+    if (run.err.find("re-encoding is not available") != std::string::npos) {
+        row("skipped: no encoding");
+        GTEST_SKIP() << "this build cannot re-encode yet";
+    }
+
+    const QString vcodec = options.VideoOptions()->EncoderVideoCodecName();
+    const QString acodec = options.AudioOptions()->EncoderAudioCodecName();
+    if (run.exit_code != 0) {
+        for (const QString& encoder : {vcodec, acodec})
+            if (!encoder.isEmpty() && !EncoderAvailable(encoder)) {
+                row("encoder not available");
+                EXPECT_EQ(run.exit_code, 1);
+                EXPECT_NE(run.err.find(encoder.toStdString()), std::string::npos) << run.err;
+                return;
+            }
+        if (const auto it = kKnownExceptions.find(description); it != kKnownExceptions.end()) {
+            row("fails: known exception");
+            std::printf("  %s: %s\n", description.toStdString().c_str(), it->second);
+            return;
+        }
+        row("FAILED");
+        FAIL() << "exit " << run.exit_code << ": " << run.err;
+    }
+
+    // The output: the input's name with the profile's extension, or the numbered picture sequence.
+    std::filesystem::path out;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        if (out.empty() || entry.path().string() < out.string())
+            out = entry.path();
+    ASSERT_FALSE(out.empty()) << "no output";
+    if (qobject_cast<TAVImageProfile*>(profile) != nullptr) {
+        const std::string first = "hd720_h264_aac1" + profile->Extension().mid(1).toStdString();
+        EXPECT_TRUE(std::filesystem::exists(dir.path() / first));
+        EXPECT_TRUE(std::filesystem::exists(dir.path() / ("hd720_h264_aac2" + profile->Extension().mid(1).toStdString())))
+            << "only one picture was written";
+        out = dir.path() / first;
+    }
+    std::string errors;
+    EXPECT_TRUE(test::DecodesCleanly(out, &errors)) << errors;
+
+    const auto video = Split(test::Ffprobe(out, {"-select_streams", "v:0", "-show_entries",
+                                                 "stream=codec_name,width,height,r_frame_rate,avg_frame_rate"}), ',');
+    const auto audio =
+        Split(test::Ffprobe(out, {"-select_streams", "a:0", "-show_entries", "stream=codec_name,sample_rate,channels"}), ',');
+    if (!options.VideoOptions()->VideoDisable() && qobject_cast<TAVImageProfile*>(profile) == nullptr) {
+        ASSERT_EQ(video.size(), 5u) << "no video stream";
+        if (const auto it = kVideoCodecs.find(vcodec); it != kVideoCodecs.end()) {
+            EXPECT_EQ(video[0], it->second);
+        }
+        const int w = options.VideoOptions()->FrameWidth(), h = options.VideoOptions()->FrameHeight();
+        if (w > 0) {
+            EXPECT_EQ(video[1], std::to_string(w));
+        }
+        if (h > 0) {
+            EXPECT_EQ(video[2], std::to_string(h));
+        }
+        const TRational* rate = options.VideoOptions()->FrameRate();
+        if (rate->num() > 0 && rate->den() > 0) {
+            const double want = double(rate->num()) / rate->den();
+            const bool r_ok = std::fabs(Rate(video[3]) - want) < want * 0.01;
+            const bool avg_ok = std::fabs(Rate(video[4]) - want) < want * 0.01;
+            EXPECT_TRUE(r_ok || avg_ok) << video[3] << " / " << video[4] << " for " << want;
+        }
+    } else {
+        EXPECT_TRUE(video.empty() || qobject_cast<TAVImageProfile*>(profile) != nullptr);
+    }
+    if (qobject_cast<TAVImageProfile*>(profile) == nullptr) {
+        ASSERT_EQ(audio.size(), 3u) << "no audio stream";
+        if (const auto it = kAudioCodecs.find(acodec); it != kAudioCodecs.end()) {
+            EXPECT_EQ(audio[0], it->second);
+        }
+        if (options.AudioOptions()->AudioSampleRate() > 0) {
+            EXPECT_EQ(audio[1], std::to_string(options.AudioOptions()->AudioSampleRate()));
+        }
+        if (options.AudioOptions()->AudioChannels() > 0) {
+            EXPECT_EQ(audio[2], std::to_string(options.AudioOptions()->AudioChannels()));
+        }
+    }
+    row(HasFailure() ? "FAILED" : "ok");
+}
+
+INSTANTIATE_TEST_SUITE_P(AllProfiles, ProfileMatrix, ::testing::Range(0, 147));
+
+} // namespace
+} // namespace vc
