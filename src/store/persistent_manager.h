@@ -1,0 +1,111 @@
+#pragma once
+// The task store: unfinished tasks and the history of finished conversions, filed in a tree of
+// categories, in the SQLite file "av.cfg" of the application-data folder.
+//
+// Table Conversions: ID, Converting (1 until the task finishes), ConvertSettings (the request as
+// XML), ConvertedDate, CategoryId, Log (lines ending in CR LF). Table Categories: ID, Category
+// (name), Path (folder), Parent (-1 at the top). Category 1 is the root: it always exists and
+// receives finished tasks whose category is gone.
+//
+// The store hands out rows; the task layer turns them into task and node objects. One instance
+// per process, used on the thread that opened it. Other running copies of the program use the
+// same file at the same time: WAL journal, a busy timeout, and multi-statement changes in
+// immediate transactions.
+#include "store/sqlite_db.h"
+
+#include <QDateTime>
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace vc {
+
+class TConversionSettings;
+
+// One row of Conversions. NULL columns read as the empty or zero value.
+struct TStoredTask {
+    std::int64_t ID = 0;
+    bool Converting = false;
+    QString ConvertSettings;
+    QDateTime ConvertedDate; // local time; invalid while unfinished or unreadable
+    int CategoryId = 0;
+    QString Log;
+};
+
+// One row of Categories.
+struct TStoredCategory {
+    int ID = 0;
+    QString Category;
+    QString Path;
+    int Parent = -1;
+};
+
+class TPersistentManager {
+public:
+    static constexpr int kRootCategoryId = 1;
+    static constexpr int kTopLevelParent = -1;
+    // How long a statement waits for another running copy that holds the write lock.
+    static constexpr int kBusyTimeoutMs = 15000;
+
+    // Opens `folder` + "av.cfg", creating the folder, the file, the tables, their indexes and the
+    // root category (named `root_name`, filed to `root_folder`) when they are missing. A file that
+    // cannot be opened or is not a database throws vc::Error "Can not open Database <path>: <why>"
+    // and is left as it is.
+    TPersistentManager(const QString& folder, const QString& root_folder, const QString& root_name = kRootName);
+    static inline const QString kRootName = QStringLiteral("默认分类");
+
+    // folder + "av.cfg" (a separator is put between them when the folder lacks one).
+    static QString DatabasePath(const QString& folder);
+    const QString& Path() const { return path_; }
+
+    // Unfinished tasks (Converting = 1), oldest first.
+    std::vector<TStoredTask> LoadConvertingTask();
+    // Child categories of `parent` (-1 for the top level), in the order they were made.
+    std::vector<TStoredCategory> LoadConvertedNodes(int parent);
+    // Finished tasks of one category, newest first.
+    std::vector<TStoredTask> LoadConvertedTask(int category_id);
+    // One task row by id, finished or not.
+    std::optional<TStoredTask> LoadTask(std::int64_t id);
+    std::optional<TStoredCategory> LoadCategory(int id);
+
+    // Inserts an unfinished task and returns the id the database gave it.
+    std::int64_t NewDbTask(const QString& settings_xml);
+    // Marks the task finished now, with its final request and log, filed under `category_id`, or
+    // under the root when that category no longer exists. Returns the category used.
+    int FinishDbTask(std::int64_t id, const QString& settings_xml, int category_id, const QString& log);
+    // As above with an explicit finishing time (imports, tests).
+    int FinishDbTask(std::int64_t id, const QString& settings_xml, int category_id, const QString& log,
+                     const QDateTime& finished);
+    void ClearLog(std::int64_t id);
+    void DeleteTask(std::int64_t id);
+
+    // Adds a category and returns its id.
+    int NewCategory(const QString& category, const QString& folder, int parent);
+    void UpdateCategory(int id, const QString& category, const QString& folder);
+    // Removes one category row and its finished tasks (never files on disk). Categories below it
+    // are the caller's to delete, each with its own call. The root cannot be deleted.
+    void DeleteCategory(int id);
+
+    // A request as stored in ConvertSettings: the XML writer's node format, flat.
+    static QString GetConvertSettings(const TConversionSettings& settings);
+    // Fills `settings` from stored text. Empty text or text that is not XML leaves the
+    // construction values; a damaged value throws the reader's error.
+    static void ReadConvertSettings(TConversionSettings& settings, const QString& xml);
+
+    // How ConvertedDate is written: UTC, ISO 8601 with milliseconds and a "Z", so the text sorts
+    // in time order across time zones and daylight-saving changes.
+    static QString DateToStored(const QDateTime& when);
+    // Reads that form back as local time; text without a zone is taken as local time. Invalid
+    // when unreadable.
+    static QDateTime DateFromStored(const QString& text);
+
+private:
+    void CreateSchema(const QString& root_name, const QString& root_folder);
+    TStoredTask ReadTask(const SqliteStatement& row) const;
+
+    QString path_;
+    std::unique_ptr<SqliteDb> db_;
+};
+
+} // namespace vc
