@@ -98,6 +98,11 @@ size_t TBCPushPinBitmap::SubtitleQueueLength() {
     return subtitles_.size();
 }
 
+void TBCPushPinBitmap::ClearSubtitles() {
+    std::lock_guard lock(pin_lock_);
+    subtitles_.clear();
+}
+
 void TBCPushPinBitmap::ClearLocked() {
     queue_.clear();
     subtitles_.clear();

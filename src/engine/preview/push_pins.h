@@ -51,6 +51,7 @@ public:
 
     void PushSubtitle(std::unique_ptr<TFFSubtitle> subtitle);
     size_t SubtitleQueueLength();
+    void ClearSubtitles();
 
     HResult GetMediaType(int position, MediaType* type) override;
     HResult CheckMediaType(const MediaType& type) override;

@@ -544,7 +544,7 @@ void TFFPushSource::SetSubtitleStream(int index) {
     if (!thread_running_ || video_streams_.empty())
         return;
     cur_subtitle_ = index;
-    video_pin_->ClearQueues();
+    video_pin_->ClearSubtitles();
     CloseStream(Kind::Subtitle);
     OpenStream(Kind::Subtitle);
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 
 namespace vc::test {
 namespace {
@@ -17,13 +18,32 @@ std::unique_ptr<TFFPushSource> Loaded(const std::filesystem::path& file, TAVShow
     return s;
 }
 
+// A PCM WAV file of silence, written by hand (no child process: see ContainerSeconds).
+void WriteSilentWav(const std::filesystem::path& path, int rate, int channels, int frames) {
+    const uint32_t data_bytes = static_cast<uint32_t>(frames * channels * 2);
+    std::ofstream out(path, std::ios::binary);
+    auto u32 = [&](uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
+    auto u16 = [&](uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
+    out.write("RIFF", 4);
+    u32(36 + data_bytes);
+    out.write("WAVEfmt ", 8);
+    u32(16);
+    u16(1);
+    u16(static_cast<uint16_t>(channels));
+    u32(static_cast<uint32_t>(rate));
+    u32(static_cast<uint32_t>(rate * channels * 2));
+    u16(static_cast<uint16_t>(channels * 2));
+    u16(16);
+    out.write("data", 4);
+    u32(data_bytes);
+    const std::vector<char> zeros(data_bytes, 0);
+    out.write(zeros.data(), static_cast<std::streamsize>(zeros.size()));
+}
+
 TEST(PreviewPins, AudioBufferCountFollowsTheRate) {
     TempDir dir;
     const auto mono = dir / "mono8k.wav";
-    ASSERT_EQ(RunProcess("ffmpeg", {"-nostdin", "-v", "error", "-f", "lavfi", "-i", "sine=frequency=300:sample_rate=8000",
-                                    "-t", "1", "-ac", "1", mono.string()})
-                  .exit_code,
-              0);
+    WriteSilentWav(mono, 8000, 1, 8000);
     struct Case {
         std::filesystem::path file;
         int channels, rate, buffers;

@@ -48,7 +48,7 @@ TEST(PreviewPlayback, PicturesArriveInOrderAtTheirFrameTimes) {
     for (size_t i = 1; i < audio.size(); ++i)
         ASSERT_LE(std::llabs(audio[i].start - audio[i - 1].stop), 2) << "gap before block " << i;
     const double seconds = static_cast<double>(TotalPcmBytes(audio)) / (44100.0 * 4);
-    EXPECT_NEAR(seconds, ProbeDuration(Media("h264_aac.mp4")), 0.05);
+    EXPECT_NEAR(seconds, ContainerSeconds(Media("h264_aac.mp4")), 0.05);
 }
 
 } // namespace
@@ -82,7 +82,7 @@ TEST(PreviewPlayback, LoopCountPlaysPassesOnePassApartAndEndsOnce) {
     }
     const auto audio = play.recorder.Audio();
     const double seconds = static_cast<double>(TotalPcmBytes(audio)) / (44100.0 * 4);
-    EXPECT_NEAR(seconds, 3 * ProbeDuration(Media("h264_aac.mp4")), 0.1);
+    EXPECT_NEAR(seconds, 3 * ContainerSeconds(Media("h264_aac.mp4")), 0.1);
     // Nothing arrives after the end of the stream.
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_EQ(play.recorder.Pictures().size(), 375u);
@@ -139,10 +139,12 @@ TEST(PreviewPlayback, LiveVideoFilterChangeRenegotiatesThePictureSize) {
     bool small = false;
     for (size_t i = 0; i < pictures.size(); ++i) {
         small = small || pictures[i].width == 160;
-        if (small)
+        if (small) {
             EXPECT_EQ(pictures[i].width, 160) << i;
-        if (i > 0)
+        }
+        if (i > 0) {
             EXPECT_GT(pictures[i].start, pictures[i - 1].start) << i;
+        }
     }
 
     // A malformed text is refused and the running graph stays as it was.
@@ -167,7 +169,7 @@ TEST(PreviewPlayback, AudioOnlySourcePlaysItsAudio) {
     ASSERT_TRUE(play.PlayToEnd());
     EXPECT_TRUE(play.recorder.Pictures().empty());
     const double seconds = static_cast<double>(TotalPcmBytes(play.recorder.Audio())) / (44100.0 * 4);
-    EXPECT_NEAR(seconds, ProbeDuration(Media("audio.mp3")), 0.1);
+    EXPECT_NEAR(seconds, ContainerSeconds(Media("audio.mp3")), 0.1);
 }
 
 TEST(PreviewPlayback, DisableAudioBeforeLoadLeavesOnlyVideo) {
@@ -179,6 +181,24 @@ TEST(PreviewPlayback, DisableAudioBeforeLoadLeavesOnlyVideo) {
     ASSERT_TRUE(play.PlayToEnd());
     EXPECT_EQ(play.recorder.Pictures().size(), 100u);
     EXPECT_TRUE(play.recorder.Audio().empty());
+}
+
+TEST(PreviewPlayback, SwitchingTheAudioStreamKeepsPlaying) {
+    Playback play(Media("two_audio_subs.mkv"));
+    ASSERT_EQ(play.load_result, S_OK);
+    EXPECT_EQ(play.source->GetAudioStreamCount(), 2);
+    play.graph.Pause();
+    ASSERT_TRUE(WaitForPictures(play.recorder, 1));
+    play.source->SetAudioStream(1);
+    EXPECT_THROW(play.source->SetAudioStream(2), Error);
+    EXPECT_THROW(play.source->SetVideoStream(-1), Error);
+    play.source->SetVideoStream(0); // the current one: nothing to do
+    ASSERT_TRUE(play.PlayToEnd());
+    EXPECT_EQ(play.recorder.Pictures().size(), 100u);
+    const auto audio = play.recorder.Audio();
+    ASSERT_FALSE(audio.empty());
+    EXPECT_EQ(audio.back().rate, 48000);
+    EXPECT_GT(audio.back().stop, 35 * kUnitsPerSecond / 10);
 }
 
 TEST(PreviewPlayback, FilterTextAtLoad) {

@@ -13,6 +13,20 @@
 
 namespace vc::test {
 
+// The container's duration in seconds as the demuxer reports it. Read in process rather than
+// with ffprobe: a child process started by these multi-threaded tests confuses the thread
+// sanitizer's view of the parent.
+inline double ContainerSeconds(const std::filesystem::path& file) {
+    AVFormatContext* ic = nullptr;
+    if (avformat_open_input(&ic, file.string().c_str(), nullptr, nullptr) < 0)
+        return -1;
+    double seconds = -1;
+    if (avformat_find_stream_info(ic, nullptr) >= 0 && ic->duration != AV_NOPTS_VALUE)
+        seconds = ic->duration / 1e6;
+    avformat_close_input(&ic);
+    return seconds;
+}
+
 struct RecordedPicture {
     RefTime start = 0, stop = 0;
     bool discontinuity = false;
