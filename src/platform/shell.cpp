@@ -109,11 +109,11 @@ int64_t GetFileSize64(const QString& path) {
     if (pattern.find_first_of("*?") == std::string::npos)
         return std::max<int64_t>(size_of(target), 0);
 
-    // A wildcard: the first match in name order.
+    // A wildcard: the first match in name order; hidden (dot) files match like any other.
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     std::vector<std::string> names;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-        if (fnmatch(pattern.c_str(), it->path().filename().c_str(), FNM_PERIOD) == 0)
+        if (fnmatch(pattern.c_str(), it->path().filename().c_str(), 0) == 0)
             names.push_back(it->path().filename().string());
     std::sort(names.begin(), names.end());
     for (const std::string& name : names) {

@@ -95,6 +95,8 @@ TEST(Shell, FileSizeOfFirstMatch) {
     EXPECT_EQ(size("?.avi"), 30);
     EXPECT_EQ(size("missing.mp4"), 0);
     EXPECT_EQ(size("*.mkv"), 0);
+    WriteBytes(dir / ".hidden.mkv", 5);
+    EXPECT_EQ(size("*.mkv"), 5);
     EXPECT_EQ(size("sub"), 0);
     EXPECT_EQ(GetFileSize64(QString::fromStdString((dir / "nofolder" / "*.mp4").string())), 0);
 }
