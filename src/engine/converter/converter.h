@@ -126,6 +126,7 @@ protected:
 
 private:
     friend class ConversionEngine;
+    friend class FramePathsImpl;
 
     void ThreadMain(std::vector<std::string> inputs, std::vector<std::string> outputs);
     void Run(const std::vector<std::string>& inputs, const std::vector<std::string>& outputs);

@@ -1,0 +1,192 @@
+// The audio and video filter graphs between decoder and encoder: a buffer source with the
+// decoder's parameters, the conversions to the encoder's (sample rate and format, channel layout;
+// frame size and pixel format), the user's filters, and a sink that accepts what the encoder takes.
+#include "engine/converter/converter.h"
+#include "engine/converter/frame_paths_impl.h"
+#include "engine/media/log_routing.h"
+#include "platform/error.h"
+
+extern "C" {
+#include <libavfilter/buffersink.h>
+#include <libavfilter/buffersrc.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/opt.h>
+#include <libavutil/pixdesc.h>
+}
+
+#include <cstdio>
+#include <string>
+
+namespace vc {
+
+namespace {
+
+std::string LayoutText(const AVChannelLayout& layout) {
+    char text[128] = {};
+    av_channel_layout_describe(&layout, text, sizeof text);
+    return text;
+}
+
+// Links `last` to the sink, through the user's graph description when there is one.
+bool LinkThroughDescription(AVFilterGraph* graph, AVFilterContext* last, AVFilterContext* sink,
+                            const std::string& description) {
+    if (description.empty())
+        return avfilter_link(last, 0, sink, 0) >= 0;
+    FilterInOutPtr outputs(avfilter_inout_alloc());
+    FilterInOutPtr inputs(avfilter_inout_alloc());
+    if (!outputs || !inputs)
+        return false;
+    outputs->name = av_strdup("in");
+    outputs->filter_ctx = last;
+    outputs->pad_idx = 0;
+    inputs->name = av_strdup("out");
+    inputs->filter_ctx = sink;
+    inputs->pad_idx = 0;
+    AVFilterInOut* in = inputs.release();
+    AVFilterInOut* out = outputs.release();
+    const int rc = avfilter_graph_parse_ptr(graph, description.c_str(), &in, &out, nullptr);
+    avfilter_inout_free(&in);
+    avfilter_inout_free(&out);
+    return rc >= 0;
+}
+
+AVFilterContext* AddFilter(AVFilterGraph* graph, const char* filter, const char* name, const std::string& args) {
+    AVFilterContext* ctx = nullptr;
+    if (avfilter_graph_create_filter(&ctx, avfilter_get_by_name(filter), name, args.empty() ? nullptr : args.c_str(),
+                                     nullptr, graph) < 0)
+        return nullptr;
+    return ctx;
+}
+
+} // namespace
+
+void FramePathsImpl::BuildAudioGraph(OutputStream& ost, InputStream& ist) {
+    auto fail = [] { throw Error("Error opening audio filters!"); };
+    OutputEncodeState& out = Out(ost);
+    AVCodecContext* enc = ost.enc_ctx.get();
+    AVCodecContext* dec = ist.dec_ctx.get();
+    out.graph.reset(avfilter_graph_alloc());
+    if (!out.graph)
+        fail();
+    AVFilterGraph* graph = out.graph.get();
+    TagLogTarget(graph, &engine_.owner());
+    if (dec->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) {
+        const int channels = dec->ch_layout.nb_channels;
+        av_channel_layout_uninit(&dec->ch_layout);
+        av_channel_layout_default(&dec->ch_layout, channels);
+    }
+    // The source takes the decoder's real layout (a mono or 5.1 input is not stereo).
+    char args[512];
+    std::snprintf(args, sizeof args, "time_base=1/%d:sample_rate=%d:sample_fmt=%s:channel_layout=%s", dec->sample_rate,
+                  dec->sample_rate, av_get_sample_fmt_name(dec->sample_fmt), LayoutText(dec->ch_layout).c_str());
+    out.source = AddFilter(graph, "abuffer", "asrc", args);
+    if (!out.source)
+        fail();
+    out.sink = nullptr;
+    if (avfilter_graph_create_filter(&out.sink, avfilter_get_by_name("abuffersink"), "aout", nullptr, nullptr, graph) < 0)
+        fail();
+    const AVSampleFormat formats[] = {enc->sample_fmt, AV_SAMPLE_FMT_NONE};
+    const int rates[] = {enc->sample_rate, -1};
+    if (av_opt_set_int_list(out.sink, "sample_fmts", formats, AV_SAMPLE_FMT_NONE, AV_OPT_SEARCH_CHILDREN) < 0 ||
+        av_opt_set_int_list(out.sink, "sample_rates", rates, -1, AV_OPT_SEARCH_CHILDREN) < 0 ||
+        av_opt_set(out.sink, "ch_layouts", LayoutText(enc->ch_layout).c_str(), AV_OPT_SEARCH_CHILDREN) < 0)
+        fail();
+
+    AVFilterContext* last = out.source;
+    auto chain = [&](const char* filter, const char* name, const std::string& a) {
+        AVFilterContext* next = AddFilter(graph, filter, name, a);
+        if (!next || avfilter_link(last, 0, next, 0) < 0)
+            fail();
+        last = next;
+    };
+    TAudioOptions* audio = engine_.options().AudioOptions();
+    if (audio->AudioSyncMethod() != 0) {
+        // Silence is inserted or samples dropped where the input clock jumps; 2 or more also
+        // stretches by at most that many samples a second.
+        std::snprintf(args, sizeof args, "async=%d:min_hard_comp=%f:first_pts=0", audio->AudioSyncMethod(),
+                      static_cast<double>(audio->AudioDriftThreshold()));
+        chain("aresample", "async", args);
+    } else if (enc->sample_rate != dec->sample_rate) {
+        chain("aresample", "resample", std::to_string(enc->sample_rate));
+    }
+    if (audio->AudioVolume() != 256) {
+        // 16-bit input keeps the exact integer scaling (v * volume + 128) >> 8 with clipping.
+        const bool integer = dec->sample_fmt == AV_SAMPLE_FMT_S16 || dec->sample_fmt == AV_SAMPLE_FMT_S16P;
+        std::snprintf(args, sizeof args, "volume=%f:precision=%s", audio->AudioVolume() / 256.0,
+                      integer ? "fixed" : "float");
+        chain("volume", "volume", args);
+    }
+    const std::string description = engine_.options().FilterOptions()->AudioFilters().trimmed().toStdString();
+    if (!LinkThroughDescription(graph, last, out.sink, description) || avfilter_graph_config(graph, nullptr) < 0)
+        fail();
+}
+
+void FramePathsImpl::BuildVideoGraph(OutputStream& ost, InputStream& ist) {
+    auto fail = [] { throw Error("Error opening filters!"); };
+    OutputEncodeState& out = Out(ost);
+    AVCodecContext* enc = ost.enc_ctx.get();
+    AVCodecContext* dec = ist.dec_ctx.get();
+    out.graph.reset(avfilter_graph_alloc());
+    if (!out.graph)
+        fail();
+    AVFilterGraph* graph = out.graph.get();
+    TagLogTarget(graph, &engine_.owner());
+
+    AVRational sar = ist.st->sample_aspect_ratio;
+    if (sar.num <= 0)
+        sar = dec->sample_aspect_ratio;
+    if (sar.num <= 0)
+        sar = AVRational{0, 1};
+    char args[512];
+    // Named keys: the positional order of the buffer source differs between library versions.
+    std::snprintf(args, sizeof args, "video_size=%dx%d:pix_fmt=%d:time_base=%d/%d:pixel_aspect=%d/%d", dec->width,
+                  dec->height, static_cast<int>(dec->pix_fmt), ist.st->time_base.num, ist.st->time_base.den, sar.num,
+                  sar.den);
+    out.source = AddFilter(graph, "buffer", "src", args);
+    if (!out.source)
+        fail();
+    if (avfilter_graph_create_filter(&out.sink, avfilter_get_by_name("buffersink"), "out", nullptr, nullptr, graph) < 0)
+        fail();
+    const AVPixelFormat formats[] = {enc->pix_fmt, AV_PIX_FMT_NONE};
+    if (av_opt_set_int_list(out.sink, "pix_fmts", formats, AV_PIX_FMT_NONE, AV_OPT_SEARCH_CHILDREN) < 0)
+        fail();
+
+    AVFilterContext* last = out.source;
+    auto chain = [&](const char* filter, const char* name, const std::string& a) {
+        AVFilterContext* next = AddFilter(graph, filter, name, a);
+        if (!next || avfilter_link(last, 0, next, 0) < 0)
+            fail();
+        last = next;
+    };
+    if (engine_.options().VideoOptions()->Deinterlace())
+        chain("yadif", "deinterlace", "mode=send_frame"); // keeps the frame rate
+    if (enc->width != dec->width || enc->height != dec->height) {
+        std::snprintf(args, sizeof args, "w=%d:h=%d:flags=0x%X", enc->width, enc->height, ost.scaler_flags);
+        chain("scale", "scale", args);
+    }
+    std::snprintf(args, sizeof args, "flags=0x%X", ost.scaler_flags);
+    graph->scale_sws_opts = av_strdup(args);
+
+    const std::string description = engine_.options().FilterOptions()->VideoFilters().toStdString();
+    if (!LinkThroughDescription(graph, last, out.sink, description) || avfilter_graph_config(graph, nullptr) < 0)
+        fail();
+
+    enc->width = av_buffersink_get_w(out.sink);
+    enc->height = av_buffersink_get_h(out.sink);
+    if (ost.frame_aspect_ratio != 0)
+        enc->sample_aspect_ratio = av_d2q(static_cast<double>(ost.frame_aspect_ratio) * enc->height / enc->width, 255);
+    else
+        enc->sample_aspect_ratio = av_buffersink_get_sample_aspect_ratio(out.sink);
+    ost.st->sample_aspect_ratio = enc->sample_aspect_ratio;
+}
+
+void FramePathsImpl::EncoderOpened(OutputStream& ost) {
+    OutputEncodeState& out = Out(ost);
+    AVCodecContext* enc = ost.enc_ctx.get();
+    // Encoders of fixed frame size get exactly that many samples a frame (the last one short).
+    if (ost.type == AVMEDIA_TYPE_AUDIO && out.sink && enc->frame_size > 0 &&
+        !(ost.encoder->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE))
+        av_buffersink_set_frame_size(out.sink, static_cast<unsigned>(enc->frame_size));
+}
+
+} // namespace vc

@@ -1,0 +1,65 @@
+#pragma once
+// The frame paths' own declarations: per-stream state and the class behind FramePaths, whose
+// steps live in filter_graphs.cpp, audio_path.cpp, video_path.cpp, subtitle_path.cpp and
+// frame_paths.cpp.
+#include "engine/converter/conversion_engine.h"
+#include "engine/media/av_bitmap.h"
+#include "engine/media/ff_handles.h"
+
+namespace vc {
+
+// An input stream that is decoded.
+struct InputDecodeState final : FramePathState {
+    FramePtr frame; // the decoded frame
+    // The video-buffer members, made when an OnVideoBuffer handler is connected.
+    SwsContextPtr to_bgra;
+    SwsContextPtr from_bgra;
+    FramePtr bgra;
+    TAVBitmap bitmap;
+    int bgra_width = 0, bgra_height = 0, bgra_format = -1;
+};
+
+// An output stream that is encoded.
+struct OutputEncodeState final : FramePathState {
+    FilterGraphPtr graph;
+    AVFilterContext* source = nullptr;
+    AVFilterContext* sink = nullptr;
+    FramePtr filtered;
+    PacketPtr packet;
+    bool graph_closed = false; // end of stream given to the source
+    int64_t next_audio_pts = 0; // encoder time base; for frames without a time stamp
+};
+
+class FramePathsImpl final : public FramePaths {
+public:
+    explicit FramePathsImpl(ConversionEngine& engine) : engine_(engine) {}
+
+    void BuildAudioGraph(OutputStream& ost, InputStream& ist) override;
+    void BuildVideoGraph(OutputStream& ost, InputStream& ist) override;
+    void EncoderOpened(OutputStream& ost) override;
+    int DecodePacket(InputStream& ist, int ist_index, const AVPacket* pkt) override;
+    void FlushEncoders() override;
+
+private:
+    static InputDecodeState& In(InputStream& ist);
+    static OutputEncodeState& Out(OutputStream& ost);
+
+    // frame_paths.cpp
+    int DecodeAudioOrVideo(InputStream& ist, int ist_index, const AVPacket* pkt);
+    void FeedAndDrain(InputStream& ist, int ist_index, AVFrame* frame);
+    void Drain(OutputStream& ost, InputStream& ist);
+    // Sends a frame (null: end of stream) to the encoder and writes what comes out.
+    void Encode(OutputStream& ost, AVFrame* frame);
+
+    // audio_path.cpp
+    void AudioOutput(OutputStream& ost, InputStream& ist, AVFrame* frame);
+    // video_path.cpp
+    void VideoOutput(OutputStream& ost, InputStream& ist, AVFrame* frame);
+    void VideoBuffer(InputStream& ist, AVFrame* frame);
+    // subtitle_path.cpp
+    int DecodeSubtitle(InputStream& ist, int ist_index, const AVPacket* pkt);
+
+    ConversionEngine& engine_;
+};
+
+} // namespace vc
