@@ -370,6 +370,8 @@ private:
 };
 
 void Load(QObject* instance, const pugi::xml_document& doc) {
+    if (instance == nullptr)
+        throw Error("There is no object to read into.");
     const pugi::xml_node root = doc.document_element();
     if (!root)
         return;

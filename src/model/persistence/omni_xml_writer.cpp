@@ -206,6 +206,8 @@ private:
 
 std::string TOmniXMLWriter::SaveToText(const QObject* instance, TPropsFormat props_format,
                                        TOutputFormat output_format, bool write_defaults) {
+    if (instance == nullptr)
+        throw Error("There is no object to store.");
     const bool attributes = props_format == TPropsFormat::pfAttributes;
     Writer writer(attributes, write_defaults);
     pugi::xml_document doc;
