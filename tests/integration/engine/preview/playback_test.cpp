@@ -183,6 +183,21 @@ TEST(PreviewPlayback, DisableAudioBeforeLoadLeavesOnlyVideo) {
     EXPECT_TRUE(play.recorder.Audio().empty());
 }
 
+TEST(PreviewPlayback, VariableFrameRateKeepsEachPicturesOwnTime) {
+    Playback play(Media("vfr.mkv"));
+    ASSERT_EQ(play.load_result, S_OK);
+    ASSERT_TRUE(play.PlayToEnd());
+    const auto pictures = play.recorder.Pictures();
+    // 2 s at 25 fps, then every fifth picture of 3 s: one each 0.2 s.
+    ASSERT_EQ(pictures.size(), 65u);
+    for (size_t i = 0; i < pictures.size(); ++i) {
+        const RefTime expected = i < 50 ? static_cast<RefTime>(i) * kFrame
+                                        : 2 * kUnitsPerSecond + static_cast<RefTime>(i - 50) * 5 * kFrame;
+        EXPECT_NEAR(pictures[i].start, expected, kFrame / 2) << i;
+        EXPECT_GT(pictures[i].stop, pictures[i].start) << i;
+    }
+}
+
 TEST(PreviewPlayback, SwitchingTheAudioStreamKeepsPlaying) {
     Playback play(Media("two_audio_subs.mkv"));
     ASSERT_EQ(play.load_result, S_OK);
