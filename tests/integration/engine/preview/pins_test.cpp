@@ -44,11 +44,14 @@ TEST(PreviewPins, AudioBufferCountFollowsTheRate) {
     TempDir dir;
     const auto mono = dir / "mono8k.wav";
     WriteSilentWav(mono, 8000, 1, 8000);
+    const auto surround = dir / "six.wav";
+    WriteSilentWav(surround, 48000, 6, 4800);
     struct Case {
         std::filesystem::path file;
         int channels, rate, buffers;
     };
-    for (const Case& c : {Case{Media("audio.wav"), 2, 44100, 5}, Case{mono, 1, 8000, 1}}) {
+    // More than two channels reach the pin mixed to stereo.
+    for (const Case& c : {Case{Media("audio.wav"), 2, 44100, 5}, Case{mono, 1, 8000, 1}, Case{surround, 2, 48000, 5}}) {
         auto s = Loaded(c.file);
         auto* pin = s->AudioPin();
         MediaType t;
