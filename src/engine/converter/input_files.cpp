@@ -89,7 +89,9 @@ void ConversionEngine::OpenInput(int index) {
     // The demuxer applies forced codecs to every packet it reads from now on.
     ic->video_codec_id = forced_video;
     ic->audio_codec_id = forced_audio;
-    ic->subtitle_codec_id = forced_subtitle;
+    // The subtitle name names the output encoder as well, so it relabels no input stream: a
+    // subrip input converted to mov_text must still be read as subrip.
+    (void)forced_subtitle;
 
     if (ic->ctx_flags & AVFMTCTX_NOHEADER) {
         // Streams of a headerless input are found by reading; give the probe ten times longer.
@@ -148,11 +150,15 @@ void ConversionEngine::OpenInput(int index) {
             if (audio->AudioDisable())
                 ist->discarded_at_demuxer = true;
             break;
-        case AVMEDIA_TYPE_SUBTITLE:
-            ist->decoder = pick(subtitle_decoder_name);
+        case AVMEDIA_TYPE_SUBTITLE: {
+            // The named decoder only when it reads this stream's codec (see above).
+            const AVCodec* named = pick(subtitle_decoder_name);
+            ist->decoder = named && named->id == st->codecpar->codec_id ? named
+                                                                        : avcodec_find_decoder(st->codecpar->codec_id);
             if (options_.SubtitleOptions()->SubtitleDisable())
                 ist->discarded_at_demuxer = true;
             break;
+        }
         case AVMEDIA_TYPE_VIDEO: {
             ist->decoder = pick(video_decoder_name);
             // The codec's time base as the probe left it, against the container's frame rate.

@@ -201,6 +201,28 @@ void ConversionEngine::SetupEncoding(OutputStream& ost, InputStream& ist) {
             av_channel_layout_uninit(&enc->ch_layout);
             av_channel_layout_default(&enc->ch_layout, channels);
         }
+        // An encoder that lists its layouts gets one of them: the same channel count if it has
+        // one, else stereo, else its first.
+        if (ost.encoder && ost.encoder->ch_layouts && ost.encoder->ch_layouts[0].nb_channels) {
+            const AVChannelLayout* list = ost.encoder->ch_layouts;
+            const AVChannelLayout* pick = nullptr;
+            for (const AVChannelLayout* p = list; p->nb_channels && !pick; ++p)
+                if (!av_channel_layout_compare(p, &enc->ch_layout))
+                    pick = p;
+            for (const AVChannelLayout* p = list; p->nb_channels && !pick; ++p)
+                if (p->nb_channels == enc->ch_layout.nb_channels)
+                    pick = p;
+            const AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
+            for (const AVChannelLayout* p = list; p->nb_channels && !pick; ++p)
+                if (!av_channel_layout_compare(p, &stereo))
+                    pick = p;
+            if (!pick)
+                pick = list;
+            if (pick != nullptr && av_channel_layout_compare(pick, &enc->ch_layout)) {
+                av_channel_layout_uninit(&enc->ch_layout);
+                av_channel_layout_copy(&enc->ch_layout, pick);
+            }
+        }
         // Asking the decoder for a channel count is a deprecated hint that few decoders honour;
         // the audio graph converts to the encoder's layout instead.
         ist.decoding_needed = true;
@@ -237,6 +259,9 @@ void ConversionEngine::SetupEncoding(OutputStream& ost, InputStream& ist) {
         break;
     }
     case AVMEDIA_TYPE_SUBTITLE:
+        enc->time_base = AVRational{1, AV_TIME_BASE}; // subtitle times are kept in microseconds
+        enc->width = dec->width;
+        enc->height = dec->height;
         ist.decoding_needed = true;
         ost.encoding_needed = true;
         break;
@@ -312,6 +337,18 @@ bool ConversionEngine::SetupTranscode() {
         }
     }
 
+    // Decoders open first: a subtitle decoder makes the style header its encoder needs.
+    for (auto& ist : input_streams_) {
+        if (!ist->decoding_needed)
+            continue;
+        const AVCodec* decoder = ist->decoder ? ist->decoder : avcodec_find_decoder(ist->st->codecpar->codec_id);
+        if (!decoder)
+            throw Error("Unsupported codec for input stream ");
+        if (avcodec_open2(ist->dec_ctx.get(), decoder, ist->options.address()) < 0)
+            throw Error("Error while opening codec for input stream ");
+        ist->decoder_opened = true;
+    }
+
     for (OutputStream* ost : output_streams_) {
         if (!ost->encoding_needed)
             continue;
@@ -333,17 +370,6 @@ bool ConversionEngine::SetupTranscode() {
         avcodec_parameters_from_context(ost->st->codecpar, ost->enc_ctx.get());
         ost->st->time_base = ost->enc_ctx->time_base;
         frame_paths()->EncoderOpened(*ost);
-    }
-
-    for (auto& ist : input_streams_) {
-        if (!ist->decoding_needed)
-            continue;
-        const AVCodec* decoder = ist->decoder ? ist->decoder : avcodec_find_decoder(ist->st->codecpar->codec_id);
-        if (!decoder)
-            throw Error("Unsupported codec for input stream ");
-        if (avcodec_open2(ist->dec_ctx.get(), decoder, ist->options.address()) < 0)
-            throw Error("Error while opening codec for input stream ");
-        ist->decoder_opened = true;
     }
 
     for (auto& ist : input_streams_) {
