@@ -1,0 +1,363 @@
+#include "tasks/av_task.h"
+
+#include "engine/converter/converter.h"
+#include "engine/dvd/dvd_stream.h"
+#include "engine/streams/stream_source.h"
+#include "model/settings/configuration.h"
+#include "platform/error.h"
+#include "platform/message_sink.h"
+#include "platform/system_shutdown.h"
+#include "store/persistent_manager.h"
+#include "tasks/cell_text.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QMetaObject>
+#include <QRegularExpression>
+#include <algorithm>
+
+namespace vc {
+
+// --- TAVTask ----------------------------------------------------------------------------------
+
+TAVTask::TAVTask(TTaskTree* tree, const TConversionSettings& settings, TTaskView* list_view)
+    : TNodeObject(tree), settings_(std::make_unique<TConversionSettings>()) {
+    settings_->Assign(&settings);
+    list_view_ = list_view;
+}
+
+TAVTask::~TAVTask() { DropConverter(); }
+
+void TAVTask::DropConverter() {
+    if (!converter_)
+        return;
+    // No more events into a task that is going away. The converter's destructor stops the run,
+    // a wait for a slot included, and waits for its worker, so no thread outlives the task and
+    // no slot stays taken.
+    QObject::disconnect(converter_.get(), nullptr, this, nullptr);
+    converter_.reset();
+}
+
+TAVConverter& TAVTask::Converter() {
+    if (!converter_) {
+        converter_ = std::make_unique<TAVConverter>();
+        // OnLog comes on the worker thread: handled there, under the log's own lock.
+        connect(converter_.get(), &TAVConverter::OnLog, this,
+                [this](int, const QString& line) { AddLogLine(line); }, Qt::DirectConnection);
+        connect(converter_.get(), &TAVConverter::OnProgress, this, [this] { ConverterProgress(); },
+                Qt::DirectConnection);
+        connect(converter_.get(), &TAVConverter::OnComplete, this, [this] { ConverterComplete(); },
+                Qt::DirectConnection);
+        connect(converter_.get(), &TAVConverter::OnError, this,
+                [this](const QString& message) { ConverterError(message); }, Qt::DirectConnection);
+    }
+    return *converter_;
+}
+
+TAVTaskStatus TAVTask::Status() const {
+    if (converter_) {
+        switch (converter_->State()) {
+        case TAVConverter::cvWaiting:
+            return TConversionSettings::stWaiting;
+        case TAVConverter::cvRunning:
+            return TConversionSettings::stRunning;
+        default:
+            break;
+        }
+    }
+    return status_;
+}
+
+QStringList TAVTask::Log() const {
+    std::lock_guard lock(log_mutex_);
+    return log_;
+}
+
+QString TAVTask::LogText() const {
+    std::lock_guard lock(log_mutex_);
+    QString text;
+    for (const QString& line : log_)
+        text += line + "\r\n";
+    return text;
+}
+
+void TAVTask::SetLogText(const QString& text) {
+    QStringList lines = text.split(QRegularExpression("\r\n|\n|\r"));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    std::lock_guard lock(log_mutex_);
+    log_ = lines;
+}
+
+void TAVTask::AddLogLine(const QString& line) {
+    {
+        std::lock_guard lock(log_mutex_);
+        while (log_.size() >= kMaxLogLines)
+            log_.removeFirst();
+        log_.append(line.trimmed());
+    }
+    // The log view belongs to the main thread; the call is dropped if the task is gone by then.
+    QMetaObject::invokeMethod(this, [this] { ShowLogIfSelected(); }, Qt::QueuedConnection);
+}
+
+void TAVTask::ShowLogIfSelected() {
+    if (tree_ && tree_->View().SelectedTask() == this)
+        tree_->View().LogShown(Log());
+}
+
+bool TAVTask::CanOpenSource() const {
+    const QStringList sources = settings_->SourceFiles();
+    return !sources.isEmpty() && QFileInfo(sources.first()).isFile();
+}
+
+bool TAVTask::ConvertedIsValid() const {
+    const QString target = settings_->TargetFile().trimmed();
+    return is_converted_ && !target.isEmpty() && QFileInfo(target).isFile();
+}
+
+void TAVTask::LoadTaskInfo(TTaskView* info) {
+    if (!info)
+        throw Error("LoadTaskInfo needs a view");
+    info_view_ = info;
+    info->InfoColumnsReplaced({{"Category", 100}, {"Property", 150}, {"Value", 150}});
+    info->LogShown(Log());
+}
+
+void TAVTask::ClearLog() {
+    {
+        std::lock_guard lock(log_mutex_);
+        log_.clear();
+    }
+    ShowLogIfSelected();
+    if (tree_)
+        tree_->Store().ClearLog(id_);
+}
+
+void TAVTask::Delete(bool delete_source, bool delete_target) {
+    if (!category_)
+        throw Error("A task without a category cannot be deleted");
+    tree_->Store().DeleteTask(id_);
+    // Stop (and wait for) a conversion before its files go: a waiting one ends its wait here.
+    DropConverter();
+    const QStringList sources = settings_->SourceFiles();
+    if (delete_source && !sources.isEmpty() && QFileInfo(sources.first()).isFile())
+        QFile::remove(sources.first());
+    const QString target = settings_->TargetFile().trimmed();
+    if (delete_target && !target.isEmpty() && QFileInfo(target).isFile())
+        QFile::remove(target);
+    TNodeObject* category = category_;
+    const bool shown = category->IsSelected();
+    if (shown && category->ListView())
+        category->ListView()->RowRemoved(this);
+    // Freed here in any case: a task out of every list would otherwise be lost.
+    category->TakeTask(this).reset();
+}
+
+void TAVTask::Start(TSemaphore*) { status_ = TConversionSettings::stRunning; }
+
+QString TAVTask::ResolveOutputPath(const TConversionSettings& settings) {
+    QString folder = settings.TargetFolder().trimmed();
+    if (folder.isEmpty())
+        return settings.TargetFile();
+    if (!folder.endsWith('/'))
+        folder += '/';
+    const QStringList sources = settings.SourceFiles();
+    QString name = sources.isEmpty() ? QString() : FileNamePart(sources.first());
+    const int dot = static_cast<int>(name.lastIndexOf('.'));
+    if (dot >= 0)
+        name.truncate(dot);
+    return folder + name + settings.TargetFile();
+}
+
+void TAVTask::ConverterProgress() {
+    TConvertingNode& node = tree_->ConvertingNode();
+    if (node.IsSelected() && node.ListView())
+        node.ListView()->ListRepainted();
+}
+
+void TAVTask::ConverterError(const QString& message) {
+    // A run that failed before transcoding: the task is failed and holds no slot.
+    status_ = TConversionSettings::stError;
+    AddLogLine(message);
+    ConverterProgress();
+}
+
+void TAVTask::ConverterComplete() {
+    TTaskTree& tree = *tree_;
+    TConvertingNode& converting = tree.ConvertingNode();
+    status_ = TConversionSettings::stFinished;
+    if (converting.IsSelected() && converting.ListView())
+        converting.ListView()->ListRepainted();
+
+    settings_->SetDuration(converter_ ? converter_->Duration() : settings_->Duration());
+    const int filed_under = tree.Store().FinishDbTask(id_, TPersistentManager::GetConvertSettings(*settings_),
+                                                      category_id_, LogText());
+    date_ = QDateTime::currentDateTime();
+    category_id_ = filed_under;
+
+    std::unique_ptr<TAVTask> self = converting.TakeTask(this);
+    const TAVConfiguration& config = AVConfiguration();
+    if (config.ShowAlert())
+        tree.View().ShowCompletionAlert(settings_->TargetFile().trimmed());
+
+    TNodeObject* selected = tree.View().SelectedNode();
+    if (converting.IsSelected()) {
+        if (converting.ListView())
+            converting.ListView()->RowRemoved(this);
+    } else if (auto* category = dynamic_cast<TConvertedNode*>(selected);
+               category && category->CategoryId() == category_id_ && self) {
+        is_converted_ = true;
+        category_ = category;
+        if (category->ListView())
+            category->ListView()->RowAdded(this);
+        category->AppendTask(std::move(self));
+    }
+    if (self) {
+        // Inside the converter's own event: it may only be freed once the event is over.
+        self.release()->deleteLater();
+    }
+
+    if (config.ShutdownWhenDone() && tree.Shutdown()) {
+        const auto& left = converting.Tasks();
+        const bool running = std::any_of(left.begin(), left.end(), [](const auto& t) {
+            return t->Status() == TConversionSettings::stRunning;
+        });
+        if (!running) {
+            try {
+                tree.Shutdown()->PowerOff();
+            } catch (const std::exception& e) {
+                CurrentMessageSink().Show(MessageKind::Error, "Error", e.what());
+            }
+        }
+    }
+}
+
+// --- TConvertingTask --------------------------------------------------------------------------
+
+QString TConvertingTask::GetCaption(int column) const {
+    const TConversionSettings& s = Settings();
+    if (IsConverted()) {
+        switch (column) {
+        case 0:
+            return SourceNameText(s);
+        case 1:
+            return KilobytesText(s.SourceFileSize());
+        case 2:
+            return FileNamePart(s.TargetFile());
+        case 3: {
+            const QFileInfo target(s.TargetFile().trimmed());
+            return KilobytesText(target.isFile() ? target.size() : 0);
+        }
+        case 4:
+            return s.Profile();
+        case 5:
+            return DurationText(s.Duration());
+        case 6:
+            return DateText(Date());
+        default:
+            return {};
+        }
+    }
+    // The cells of a running task read the converter, which its worker updates.
+    auto* self = const_cast<TConvertingTask*>(this);
+    switch (column) {
+    case 0:
+        return SourceNameText(s);
+    case 1:
+        if (s.SourceFileSize() == 0 && HasConverter())
+            self->Settings().SetSourceFileSize(self->Converter().InputSize());
+        return KilobytesText(s.SourceFileSize());
+    case 2:
+        return FileNamePart(s.TargetFile());
+    case 3:
+        return KilobytesText(HasConverter() ? self->Converter().OutputSize() : 0);
+    case 4:
+        return s.Profile();
+    case 5:
+        return DurationText(HasConverter() ? self->Converter().Duration() : 0);
+    case 6:
+        return QString::number(HasConverter() ? self->Converter().Progress() : 0) + "%";
+    case 7:
+        return BitrateText(HasConverter() ? self->Converter().Bitrate() : 0);
+    case 8:
+        return DurationText(static_cast<double>(HasConverter() ? self->Converter().RemainingSeconds() : 362439));
+    case 9:
+        return DurationText(static_cast<double>(HasConverter() ? self->Converter().ElapsedSeconds() : 0));
+    default:
+        return {};
+    }
+}
+
+void TConvertingTask::Start(TSemaphore* sem) {
+    TConversionSettings& s = Settings();
+    QStringList sources = s.SourceFiles();
+    QString input = sources.isEmpty() ? QString() : sources.first();
+    if (s.SourceType() == TConversionSettings::stDvd && IsRestored() && !dvd_source_) {
+        // The stored "stream:" number belonged to the run that made the task; here it may name
+        // another live stream. Read the disc again from the stored choice, or refuse.
+        const QString drive = s.DvdDriver().trimmed();
+        if (drive.isEmpty() || !QFileInfo::exists(drive))
+            throw Error("The DVD of this task (" + s.DvdVolume().toStdString() + ", drive \"" + drive.toStdString() +
+                        "\") is not available: insert the disc and start the task again, or add the conversion anew");
+        std::shared_ptr<TStream> stream;
+        try {
+            stream = std::make_shared<TDvdStream>(drive.toStdString(), s.DvdTitle(), std::max(1, s.DvdAngle()),
+                                                  std::max(1, s.DvdChapter()), std::max(1, s.DvdThrough()));
+        } catch (const std::exception& e) {
+            throw Error("The DVD of this task cannot be read again (" + std::string(e.what()) +
+                        "): insert the disc and start the task again, or add the conversion anew");
+        }
+        dvd_source_ = std::make_unique<TStreamRegistration>(stream);
+        // Keep what followed the old number (an extension that names the container).
+        static const QRegularExpression number(QStringLiteral("^stream:\\d+"));
+        input = QString::fromStdString(dvd_source_->Url()) + QString(input).remove(number);
+        if (!input.startsWith("stream:"))
+            input = QString::fromStdString(dvd_source_->Url());
+        sources.isEmpty() ? sources.append(input) : void(sources[0] = input);
+        s.SetSourceFiles(sources);
+    }
+
+    TAVConverter& converter = Converter();
+    TAVTask::Start(sem);
+    {
+        // Clear the log; the row shows the empty one.
+        SetLogText(QString());
+        ShowLogIfSelected();
+    }
+    converter.SetInputFiles({input});
+    if (!s.TargetFolder().trimmed().isEmpty()) {
+        const QString output = ResolveOutputPath(s);
+        converter.SetOutputFiles({output});
+        s.SetTargetFile(output);
+        s.SetTargetFolder(QString());
+    } else {
+        converter.SetOutputFiles({s.TargetFile()});
+    }
+    converter.SetConvertOptions(s.ConvertOptions());
+    try {
+        converter.Start(sem);
+    } catch (...) {
+        SetStatus(TConversionSettings::stError);
+        throw;
+    }
+}
+
+void TConvertingTask::Pause() {
+    TAVTask::Pause();
+    if (HasConverter())
+        Converter().Pause();
+}
+
+void TConvertingTask::Resume() {
+    TAVTask::Resume();
+    if (HasConverter())
+        Converter().Resume();
+}
+
+void TConvertingTask::Stop() {
+    TAVTask::Stop();
+    if (HasConverter())
+        Converter().Stop();
+}
+
+} // namespace vc

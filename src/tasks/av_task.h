@@ -1,0 +1,131 @@
+#pragma once
+// One conversion task: its own copy of the request, its converter, its log, and the texts of its
+// list row. Owned by the Tasks list of its tree entry. Main thread, except the log, which the
+// converter's worker thread appends to.
+#include "model/settings/conversion_settings.h"
+#include "tasks/node_object.h"
+
+#include <QDateTime>
+#include <QStringList>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+namespace vc {
+
+class TAVConverter;
+class TSemaphore;
+class TStreamRegistration;
+
+class TAVTask : public TNodeObject {
+    Q_OBJECT
+
+public:
+    // The most lines a task's log keeps.
+    static constexpr int kMaxLogLines = 51;
+
+    TAVTask(TTaskTree* tree, const TConversionSettings& settings, TTaskView* list_view);
+    // Stops a conversion that is still running or waiting for a slot, and waits for its worker.
+    ~TAVTask() override;
+
+    // The converter is made on first use: history rows never convert, and a converter is large.
+    TAVConverter& Converter();
+    bool HasConverter() const { return converter_ != nullptr; }
+    TConversionSettings& Settings() { return *settings_; }
+    const TConversionSettings& Settings() const { return *settings_; }
+
+    QDateTime Date() const { return date_; }
+    void SetDate(const QDateTime& v) { date_ = v; }
+    // The effective status: waiting and running come from the converter, the rest is stored.
+    TAVTaskStatus Status() const;
+    TAVTaskStatus StoredStatus() const { return status_; }
+    void SetStatus(TAVTaskStatus v) { status_ = v; }
+    std::int64_t ID() const { return id_; }
+    void SetID(std::int64_t v) { id_ = v; }
+    int CategoryId() const { return category_id_; }
+    void SetCategoryId(int v) { category_id_ = v; }
+    bool IsConverted() const { return is_converted_; }
+    void SetIsConverted(bool v) { is_converted_ = v; }
+    TNodeObject* Category() const { return category_; }
+    void SetCategory(TNodeObject* v) { category_ = v; }
+    // Restored from the store at start-up (made by an earlier run of the program).
+    bool IsRestored() const { return restored_; }
+    void SetRestored(bool v) { restored_ = v; }
+
+    // The log: a copy of the lines; SetLogText takes stored text (lines ending in CR LF).
+    QStringList Log() const;
+    QString LogText() const; // each line followed by CR LF, as stored
+    void SetLogText(const QString& text);
+    // One line from the converter (any thread): trimmed and appended, dropping the oldest lines
+    // so that at most kMaxLogLines remain. The log view is refreshed on the main thread.
+    void AddLogLine(const QString& line);
+
+    QString GetTargetProfileText() const { return settings_->Profile(); }
+    // The first source line names an existing file.
+    bool CanOpenSource() const;
+    // A history row whose output file still exists.
+    bool ConvertedIsValid() const;
+    int GetImageIndex() const override { return static_cast<int>(Status()); }
+    // Remembers the view, shows the information columns and the log.
+    void LoadTaskInfo(TTaskView* info) override;
+    // Empties the log, shows it, and clears it in the store.
+    void ClearLog();
+    // Deletes the store row, then the source and the output file when asked (failures ignored),
+    // then removes the task from its category and frees it: `this` is gone afterwards.
+    void Delete(bool delete_source, bool delete_target) override;
+
+    virtual void Start(TSemaphore* sem);
+    virtual void Pause() { status_ = TConversionSettings::stPaused; }
+    virtual void Resume() { status_ = TConversionSettings::stRunning; }
+    virtual void Stop() { status_ = TConversionSettings::stError; }
+
+    // The output path Start gives the converter: TargetFolder + the source's file name with its
+    // extension replaced by TargetFile, or TargetFile itself when there is no folder.
+    static QString ResolveOutputPath(const TConversionSettings& settings);
+
+protected:
+    void ShowLogIfSelected();
+    // Disconnects and frees the converter, ending its run first.
+    void DropConverter();
+    // Main thread: the converter's events.
+    virtual void ConverterProgress();
+    virtual void ConverterComplete();
+    virtual void ConverterError(const QString& message);
+
+private:
+    std::unique_ptr<TConversionSettings> settings_;
+    std::unique_ptr<TAVConverter> converter_;
+    QDateTime date_;
+    TAVTaskStatus status_ = TConversionSettings::stRunning;
+    std::int64_t id_ = 0;
+    int category_id_ = 0;
+    bool is_converted_ = false;
+    bool restored_ = false;
+    TNodeObject* category_ = nullptr;
+
+    mutable std::mutex log_mutex_; // guards log_: the worker appends, the main thread reads and clears
+    QStringList log_;
+
+protected:
+    // A DVD source rebuilt for a restored task, registered as a "stream:" name while the task lives.
+    std::unique_ptr<TStreamRegistration> dvd_source_;
+};
+
+// The class of every task the program makes, new or loaded.
+class TConvertingTask : public TAVTask {
+    Q_OBJECT
+
+public:
+    using TAVTask::TAVTask;
+
+    QString GetCaption(int column) const override;
+    // Clears the log, resolves the output path, copies source, target and options into the
+    // converter and starts it with `sem` (may be null). A restored DVD task whose disc is not
+    // there is refused with vc::Error, before anything changes.
+    void Start(TSemaphore* sem) override;
+    void Pause() override;
+    void Resume() override;
+    void Stop() override;
+};
+
+} // namespace vc

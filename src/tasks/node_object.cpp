@@ -1,0 +1,237 @@
+#include "tasks/node_object.h"
+
+#include "platform/error.h"
+#include "store/persistent_manager.h"
+#include "tasks/av_task.h"
+
+#include <algorithm>
+#include <functional>
+
+namespace vc {
+
+// --- TNodeObject ------------------------------------------------------------------------------
+
+TNodeObject::TNodeObject(TTaskTree* tree) : tree_(tree) {}
+
+TNodeObject::~TNodeObject() {
+    ClearTasks();
+    children_.clear();
+}
+
+TNodeObject* TNodeObject::AddChild(std::unique_ptr<TNodeObject> child) {
+    child->parent_ = this;
+    children_.push_back(std::move(child));
+    return children_.back().get();
+}
+
+std::unique_ptr<TNodeObject> TNodeObject::TakeChild(TNodeObject* child) {
+    auto it = std::find_if(children_.begin(), children_.end(), [child](const auto& c) { return c.get() == child; });
+    if (it == children_.end())
+        return nullptr;
+    auto taken = std::move(*it);
+    children_.erase(it);
+    taken->parent_ = nullptr;
+    return taken;
+}
+
+TAVTask* TNodeObject::AppendTask(std::unique_ptr<TAVTask> task) {
+    tasks_.push_back(std::move(task));
+    return tasks_.back().get();
+}
+
+std::unique_ptr<TAVTask> TNodeObject::TakeTask(TAVTask* task) {
+    auto it = std::find_if(tasks_.begin(), tasks_.end(), [task](const auto& t) { return t.get() == task; });
+    if (it == tasks_.end())
+        return nullptr;
+    auto taken = std::move(*it);
+    tasks_.erase(it);
+    return taken;
+}
+
+void TNodeObject::ClearTasks() {
+    while (!tasks_.empty()) {
+        // Out of the list before it dies, so nothing reaches a half-destroyed task through it.
+        auto last = std::move(tasks_.back());
+        tasks_.pop_back();
+        last.reset();
+    }
+}
+
+bool TNodeObject::IsSelected() const { return tree_ && tree_->View().SelectedNode() == this; }
+
+void TNodeObject::ReplaceColumns(TTaskView* list, const std::vector<TColumn>& columns) {
+    list->ListCleared();
+    list->ListColumnsReplaced(columns);
+}
+
+// --- TConvertingNode --------------------------------------------------------------------------
+
+std::vector<TColumn> TConvertingNode::Columns() {
+    return {{"文件", 150},   {"大小", 100}, {"目标", 150},        {"目标大小", 100}, {"目标输出配置", 100},
+            {"时长", 60},    {"进度", 70},  {"比特率(kbs)", 70}, {"剩余时间", 70},  {"已用时间", 70}};
+}
+
+void TConvertingNode::LoadTaskList(TTaskView* list) {
+    list_view_ = list;
+    ReplaceColumns(list, Columns());
+    if (!loaded_) {
+        loaded_ = true;
+        LoadConvertingTask();
+    }
+    for (const auto& task : Tasks())
+        list->RowAdded(task.get());
+}
+
+void TConvertingNode::LoadConvertingTask() {
+    for (const TStoredTask& row : tree_->Store().LoadConvertingTask()) {
+        TConversionSettings settings;
+        auto task = std::make_unique<TConvertingTask>(tree_, settings, list_view_);
+        task->SetID(row.ID);
+        task->SetCategory(this);
+        task->SetRestored(true);
+        task->SetStatus(TConversionSettings::stError);
+        try {
+            TPersistentManager::ReadConvertSettings(task->Settings(), row.ConvertSettings);
+        } catch (const std::exception& e) {
+            // One damaged row must not keep the others from loading: the task stays, failed,
+            // with the reader's message in its log.
+            task->AddLogLine(QString::fromStdString(e.what()));
+        }
+        task->SetLogText(row.Log + task->LogText());
+        AppendTask(std::move(task));
+    }
+}
+
+TAVTask* TConvertingNode::NewConversion(const TConversionSettings& settings, TSemaphore* sem) {
+    auto owned = std::make_unique<TConvertingTask>(tree_, settings, list_view_);
+    TAVTask* task = owned.get();
+    AppendTask(std::move(owned));
+    task->SetCategory(this);
+    task->SetCategoryId(settings.CategoryId());
+    if (IsSelected() && list_view_)
+        list_view_->RowAdded(task);
+    try {
+        task->Start(sem);
+    } catch (...) {
+        // A request that cannot even start leaves nothing behind.
+        if (IsSelected() && list_view_)
+            list_view_->RowRemoved(task);
+        TakeTask(task);
+        throw;
+    }
+    // After the start, so the stored request carries the resolved output path.
+    task->SetID(tree_->Store().NewDbTask(TPersistentManager::GetConvertSettings(task->Settings())));
+    return task;
+}
+
+// --- TConvertedNode ---------------------------------------------------------------------------
+
+TConvertedNode::TConvertedNode(TTaskTree* tree, int category_id, const QString& category, const QString& folder)
+    : TNodeObject(tree), category_id_(category_id), category_(category), folder_(folder) {}
+
+std::vector<TColumn> TConvertedNode::Columns() {
+    return {{"文件", 150},         {"大小", 100}, {"目标", 150}, {"目标大小", 100},
+            {"目标输出配置", 100}, {"时长", 60},  {"日期", 120}};
+}
+
+void TConvertedNode::LoadTaskList(TTaskView* list) {
+    list_view_ = list;
+    ReplaceColumns(list, Columns());
+    LoadConvertedTask();
+    for (const auto& task : Tasks())
+        list->RowAdded(task.get());
+}
+
+void TConvertedNode::LoadConvertedTask() {
+    ClearTasks();
+    for (const TStoredTask& row : tree_->Store().LoadConvertedTask(category_id_)) {
+        TConversionSettings settings;
+        auto task = std::make_unique<TConvertingTask>(tree_, settings, list_view_);
+        task->SetID(row.ID);
+        task->SetDate(row.ConvertedDate);
+        task->SetCategoryId(category_id_);
+        task->SetStatus(TConversionSettings::stFinished);
+        task->SetCategory(this);
+        task->SetIsConverted(true);
+        try {
+            TPersistentManager::ReadConvertSettings(task->Settings(), row.ConvertSettings);
+        } catch (const std::exception& e) {
+            task->AddLogLine(QString::fromStdString(e.what()));
+        }
+        task->SetLogText(row.Log + task->LogText());
+        AppendTask(std::move(task));
+    }
+}
+
+void TConvertedNode::DeleteChildrens() {
+    if (IsRoot())
+        throw Error("The root category cannot be deleted");
+    // Children first: a failure half-way leaves the upper categories, never orphans.
+    for (const auto& child : Children())
+        if (auto* category = dynamic_cast<TConvertedNode*>(child.get()))
+            category->DeleteChildrens();
+    tree_->Store().DeleteCategory(category_id_);
+}
+
+// --- TTaskTree --------------------------------------------------------------------------------
+
+TTaskTree::TTaskTree(TPersistentManager& store, TTaskView& view)
+    : store_(store), view_(view), converting_(std::make_unique<TConvertingNode>(this)) {}
+
+TTaskTree::~TTaskTree() {
+    categories_.clear();
+    converting_.reset();
+}
+
+void TTaskTree::LoadCategories() {
+    categories_.clear();
+    // Depth-first from the top level; a parent loop in a damaged file must not recurse for ever.
+    std::vector<int> seen;
+    std::function<void(TNodeObject*, int)> load_below = [&](TNodeObject* parent, int parent_id) {
+        for (const TStoredCategory& row : store_.LoadConvertedNodes(parent_id)) {
+            if (std::find(seen.begin(), seen.end(), row.ID) != seen.end())
+                continue;
+            seen.push_back(row.ID);
+            auto node = std::make_unique<TConvertedNode>(this, row.ID, row.Category, row.Path);
+            TNodeObject* added = nullptr;
+            if (parent) {
+                added = parent->AddChild(std::move(node));
+            } else {
+                categories_.push_back(std::move(node));
+                added = categories_.back().get();
+            }
+            load_below(added, row.ID);
+        }
+    };
+    load_below(nullptr, TPersistentManager::kTopLevelParent);
+}
+
+TConvertedNode* TTaskTree::FindCategory(int category_id) const {
+    std::function<TConvertedNode*(TNodeObject*)> find = [&](TNodeObject* node) -> TConvertedNode* {
+        auto* category = dynamic_cast<TConvertedNode*>(node);
+        if (category && category->CategoryId() == category_id)
+            return category;
+        for (const auto& child : node->Children())
+            if (auto* found = find(child.get()))
+                return found;
+        return nullptr;
+    };
+    for (const auto& top : categories_)
+        if (auto* found = find(top.get()))
+            return found;
+    return nullptr;
+}
+
+void TTaskTree::RemoveCategoryNode(TConvertedNode* node) {
+    if (!node)
+        return;
+    if (TNodeObject* parent = node->Parent()) {
+        parent->TakeChild(node);
+        return;
+    }
+    auto it = std::find_if(categories_.begin(), categories_.end(), [node](const auto& c) { return c.get() == node; });
+    if (it != categories_.end())
+        categories_.erase(it);
+}
+
+} // namespace vc
