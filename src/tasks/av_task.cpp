@@ -55,7 +55,8 @@ TAVConverter& TAVTask::Converter() {
 }
 
 TAVTaskStatus TAVTask::Status() const {
-    if (converter_) {
+    // A history row is finished even while its converter's worker is still winding down.
+    if (converter_ && !is_converted_) {
         switch (converter_->State()) {
         case TAVConverter::cvWaiting:
             return TConversionSettings::stWaiting;

@@ -1,0 +1,210 @@
+// Tasks converting for real: a request through to its history category, slots shared between
+// tasks, pause handing a slot over, and deleting a task that waits for one.
+#include "engine/converter/converter.h"
+#include "model/settings/configuration.h"
+#include "platform/system_shutdown.h"
+#include "platform/thread_sem.h"
+#include "store/persistent_manager.h"
+#include "support/recording_message_sink.h"
+#include "support/test_env.h"
+#include "tasks/av_task.h"
+#include "tasks/node_object.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <chrono>
+#include <functional>
+#include <thread>
+#include <unistd.h>
+
+namespace vc {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+struct RecordingView : TTaskView {
+    TNodeObject* selected_node = nullptr;
+    std::vector<TAVTask*> rows;
+    QStringList alerts;
+    TNodeObject* SelectedNode() const override { return selected_node; }
+    void ListCleared() override { rows.clear(); }
+    void RowAdded(TAVTask* task) override { rows.push_back(task); }
+    void RowRemoved(TAVTask* task) override { std::erase(rows, task); }
+    void ShowCompletionAlert(const QString& target) override { alerts << target; }
+};
+
+class TaskRunTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char name[] = "test";
+        static char* argv[] = {name, nullptr};
+        if (!QCoreApplication::instance())
+            new QCoreApplication(argc, argv); // lives for the whole test program
+    }
+
+    TaskRunTest()
+        : sem_name_("vc-test-tasks-" + std::to_string(getpid()) + "-" +
+                    ::testing::UnitTest::GetInstance()->current_test_info()->name()),
+          store_(QString::fromStdString((dir_ / "app").string()), "/v/out"), tree_(store_, view_) {
+        RemoveNamedSemaphore(sem_name_);
+        tree_.SetShutdown(&shutdown_);
+    }
+    ~TaskRunTest() override {
+        // Tasks (and their workers) go before the pool they use.
+        tree_.ConvertingNode().ClearTasks();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        RemoveNamedSemaphore(sem_name_);
+        AVConfiguration().SetShutdownWhenDone(false);
+    }
+
+    std::unique_ptr<TConversionSettings> CopyRequest(int category) {
+        auto s = std::make_unique<TConversionSettings>();
+        s->SetSourceFiles({QString::fromStdString(test::Media("h264_aac.mp4").string())});
+        s->SetTargetFolder(QString::fromStdString((dir_ / "out").string()));
+        s->SetTargetFile(".mkv");
+        s->SetProfile("MKV copy");
+        s->SetCategoryId(category);
+        s->ConvertOptions()->VideoOptions()->SetVideoStreamCopy(true);
+        s->ConvertOptions()->AudioOptions()->SetAudioStreamCopy(true);
+        return s;
+    }
+
+    // Runs the event loop until `done` holds; false after `limit`.
+    static bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 30s) {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > end)
+                return false;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            std::this_thread::sleep_for(2ms);
+        }
+        return true;
+    }
+
+    // Slows a task's copy down to a few hundred packets a second so a test can act mid-way.
+    static void Slow(TAVTask* task) {
+        QObject::connect(&task->Converter(), &TAVConverter::OnProgress, task,
+                         [] { std::this_thread::sleep_for(3ms); });
+    }
+
+    test::TempDir dir_;
+    std::string sem_name_;
+    test::RecordingMessageSink sink_;
+    TPersistentManager store_;
+    RecordingView view_;
+    RecordingSystemShutdown shutdown_;
+    TTaskTree tree_;
+};
+
+} // namespace
+
+TEST_F(TaskRunTest, ARequestConvertsAndLandsInTheShownHistoryCategory) {
+    auto sem = OpenNamedSemaphore(sem_name_, 2);
+    const int films = store_.NewCategory("Films", "/v/films", 1);
+    tree_.LoadCategories();
+    TConvertedNode* category = tree_.FindCategory(films);
+    view_.selected_node = category;
+    category->LoadTaskList(&view_);
+    AVConfiguration().SetShutdownWhenDone(true);
+
+    TAVTask* task = tree_.ConvertingNode().NewConversion(*CopyRequest(films), sem.get());
+    const QString output = QString::fromStdString((dir_ / "out" / "h264_aac.mkv").string());
+    EXPECT_EQ(task->Settings().TargetFile(), output); // resolved at the start, stored with the row
+    EXPECT_TRUE(task->Settings().TargetFolder().isEmpty());
+    const auto id = task->ID();
+    EXPECT_GT(id, 0);
+    EXPECT_TRUE(store_.LoadTask(id)->ConvertSettings.contains("h264_aac.mkv"));
+
+    ASSERT_TRUE(RunUntil([&] { return tree_.ConvertingNode().Tasks().empty(); }));
+    const auto row = store_.LoadTask(id);
+    ASSERT_TRUE(row.has_value());
+    EXPECT_FALSE(row->Converting);
+    EXPECT_EQ(row->CategoryId, films);
+    EXPECT_TRUE(row->ConvertedDate.isValid());
+    TConversionSettings stored;
+    TPersistentManager::ReadConvertSettings(stored, row->ConvertSettings);
+    EXPECT_NEAR(stored.Duration(), 5.0, 0.2);
+    // The task moved into the category on screen, shown finished.
+    ASSERT_EQ(category->Tasks().size(), 1u);
+    ASSERT_EQ(view_.rows.size(), 1u);
+    EXPECT_EQ(view_.rows[0]->Status(), TConversionSettings::stFinished);
+    EXPECT_TRUE(view_.rows[0]->ConvertedIsValid());
+    EXPECT_EQ(view_.alerts, QStringList{output});
+    EXPECT_EQ(shutdown_.Calls(), 1);
+    EXPECT_TRUE(RunUntil([&] { return NamedSemaphoreValue(sem_name_) == 2; }));
+    std::string errors;
+    EXPECT_TRUE(test::DecodesCleanly(output.toStdString(), &errors)) << errors;
+}
+
+TEST_F(TaskRunTest, PausingARunningTaskLetsAWaitingOneRunAndResumeWaitsForTheSlot) {
+    auto sem = OpenNamedSemaphore(sem_name_, 1);
+    TConvertingNode& node = tree_.ConvertingNode();
+    auto first_request = CopyRequest(1);
+    first_request->SetTargetFile(QString::fromStdString((dir_ / "first.mkv").string()));
+    first_request->SetTargetFolder("");
+    TAVTask* first = node.NewConversion(*first_request, sem.get());
+    Slow(first);
+    TAVTask* second = node.NewConversion(*CopyRequest(1), sem.get());
+    Slow(second);
+
+    ASSERT_TRUE(RunUntil([&] {
+        return first->Status() == TConversionSettings::stRunning && second->Status() == TConversionSettings::stWaiting;
+    }));
+    first->Pause();
+    EXPECT_EQ(first->Status(), TConversionSettings::stPaused);
+    ASSERT_TRUE(RunUntil([&] { return second->Status() == TConversionSettings::stRunning; }));
+    first->Resume();
+    // One slot: the resumed task makes no progress while the other converts, and finishes last.
+    const int paused_at = first->Converter().Progress();
+    const auto first_id = first->ID();
+    const auto second_id = second->ID();
+    RunUntil([] { return false; }, 300ms);
+    EXPECT_EQ(first->Converter().Progress(), paused_at);
+    ASSERT_TRUE(RunUntil([&] { return !store_.LoadTask(second_id)->Converting; }));
+    EXPECT_TRUE(store_.LoadTask(first_id)->Converting);
+    ASSERT_TRUE(RunUntil([&] { return node.Tasks().empty(); }));
+    EXPECT_EQ(store_.LoadConvertedTask(1).size(), 2u);
+    EXPECT_TRUE(RunUntil([&] { return NamedSemaphoreValue(sem_name_) == 1; }));
+}
+
+TEST_F(TaskRunTest, DeletingATaskThatWaitsForASlotEndsTheWaitAndKeepsThePool) {
+    auto sem = OpenNamedSemaphore(sem_name_, 1);
+    ASSERT_TRUE(sem->Acquire()); // every slot taken
+    TConvertingNode& node = tree_.ConvertingNode();
+    TAVTask* task = node.NewConversion(*CopyRequest(1), sem.get());
+    const auto id = task->ID();
+    ASSERT_TRUE(RunUntil([&] { return task->Status() == TConversionSettings::stWaiting; }));
+
+    const auto before = std::chrono::steady_clock::now();
+    task->Delete(false, false);
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 5s);
+    EXPECT_TRUE(node.Tasks().empty());
+    EXPECT_FALSE(store_.LoadTask(id).has_value());
+    EXPECT_EQ(NamedSemaphoreValue(sem_name_), 0); // the test's unit is still out, nothing else
+    sem->Release();
+    EXPECT_EQ(NamedSemaphoreValue(sem_name_), 1);
+}
+
+TEST_F(TaskRunTest, AStoppedTaskStaysFailedInTheListAndARestartCompletesItIntoTheRoot) {
+    auto sem = OpenNamedSemaphore(sem_name_, 2);
+    TConvertingNode& node = tree_.ConvertingNode();
+    TAVTask* task = node.NewConversion(*CopyRequest(77), sem.get()); // 77: no such category
+    Slow(task);
+    ASSERT_TRUE(RunUntil([&] { return task->Converter().Progress() > 5; }));
+    task->Stop();
+    ASSERT_TRUE(RunUntil([&] { return task->Converter().State() == TAVConverter::cvIdle; }));
+    EXPECT_EQ(task->Status(), TConversionSettings::stError);
+    EXPECT_EQ(node.Tasks().size(), 1u);
+    EXPECT_TRUE(store_.LoadTask(task->ID())->Converting);
+
+    const auto id = task->ID();
+    task->Start(sem.get()); // the resolved path is used again
+    ASSERT_TRUE(RunUntil([&] { return node.Tasks().empty(); }));
+    EXPECT_EQ(store_.LoadTask(id)->CategoryId, 1);
+    EXPECT_TRUE(RunUntil([&] { return NamedSemaphoreValue(sem_name_) == 2; }));
+}
+
+} // namespace vc
