@@ -1,5 +1,6 @@
 #include "model/profiles/profile.h"
 
+#include "engine/converter/converter.h"
 #include "engine/options/convert_options.h"
 #include "engine/options/string_lists.h"
 #include "model/profiles/comma_text.h"
@@ -83,6 +84,8 @@ void TAVProfile::Assign(const TPersistent* source) {
     SetExtension(s->Extension());
     SetCategory(s->Category());
 }
+
+bool ApplyProfile(TAVProfile& profile, TAVConverter& converter) { return profile.Apply(converter.ConvertOptions()); }
 
 // ---- TAVCustomAudioProfile ----
 

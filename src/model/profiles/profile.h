@@ -9,6 +9,7 @@
 namespace vc {
 
 class IniFile;
+class TAVConverter;
 class TAVConvertOptions;
 class TAVProfileList;
 
@@ -182,6 +183,9 @@ private:
     int pass_ = 0;
     TAVAspectRatio frame_aspect_ratio_ = AR_NONE;
 };
+
+// The wizards' form of Apply: writes the recipe into the converter's ConvertOptions.
+bool ApplyProfile(TAVProfile& profile, TAVConverter& converter);
 
 using TCustomAudioEncoder = TAVCustomAudioProfile::TCustomAudioEncoder;
 using TCustomAudioChannels = TAVCustomAudioProfile::TCustomAudioChannels;

@@ -1,3 +1,4 @@
+#include "engine/converter/converter.h"
 #include "engine/options/convert_options.h"
 #include "model/profiles/comma_text.h"
 #include "model/profiles/profile.h"
@@ -260,6 +261,14 @@ TEST(TargetProfiles, SvcdDvdDvAndDv50) {
     EXPECT_EQ(o.VideoOptions()->PixelFormat, 4);
     EXPECT_EQ(o.OutputFormat(), "");
     EXPECT_EQ(o.VideoOptions()->FrameRate()->num(), 25);
+}
+
+TEST(TargetProfiles, ApplyProfileWritesIntoTheConvertersOptions) {
+    TAVDvdProfile dvd;
+    TAVConverter converter;
+    EXPECT_TRUE(ApplyProfile(dvd, converter));
+    EXPECT_EQ(converter.ConvertOptions()->OutputFormat(), "dvd");
+    EXPECT_EQ(converter.ConvertOptions()->VideoOptions()->FrameWidth(), 720);
 }
 
 TEST(TargetProfiles, ConstructorValues) {
