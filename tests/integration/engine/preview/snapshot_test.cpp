@@ -114,5 +114,27 @@ TEST(PreviewSnapshot, VconvWritesThePicture) {
     EXPECT_NE(bad.err.find("Cannot open"), std::string::npos) << bad.err;
 }
 
+TEST(PreviewSnapshot, VconvTakesThePictureFromADvdTitle) {
+    SKIP_UNDER_THREAD_SANITIZER();
+    TempDir dir;
+    const auto disc = MediaDir() / "dvd" / "disc";
+    const auto out = dir / "dvd.png";
+    const auto r = RunProcess(VconvPath().string(), {"snapshot", disc.string(), "--dvd-title", "1", "--at", "2", "-o",
+                                                     out.string()});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    // The title shows its frame number; at 25 fps the picture at 2 s is frame 50. (ffmpeg's own
+    // -ss lands on frame 60 here: the key frame after the target, not the picture at it.)
+    const auto reference = dir / "frame50.png";
+    ASSERT_EQ(RunProcess("ffmpeg", {"-nostdin", "-v", "error", "-y", "-i", (disc / "VIDEO_TS" / "VTS_01_1.VOB").string(),
+                                    "-vf", "select=eq(n\\,50)", "-frames:v", "1", reference.string()})
+                  .exit_code,
+              0);
+    EXPECT_GE(Psnr(out, reference), 45.0);
+    EXPECT_EQ(RunProcess(VconvPath().string(),
+                         {"snapshot", disc.string(), "--dvd-title", "9", "-o", out.string()})
+                  .exit_code,
+              1);
+}
+
 } // namespace
 } // namespace vc::test
