@@ -7,6 +7,8 @@ namespace vc::cli {
 int PrintVersion();
 int RunConvertCommand(int argc, char** argv);
 int RunProbeCommand(int argc, char** argv);
+int RunDvdCommand(int argc, char** argv);
+int RunDrivesCommand(int argc, char** argv);
 int RunConfigCommand(int argc, char** argv);
 int RunSnapshotCommand(int argc, char** argv);
 int RunProfilesCommand(int argc, char** argv);

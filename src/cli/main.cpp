@@ -19,6 +19,8 @@ struct Command {
 const Command kCommands[] = {
     {"convert", "convert or remux one file", vc::cli::RunConvertCommand},
     {"probe", "check a media file and describe its first video and audio stream", vc::cli::RunProbeCommand},
+    {"dvd", "list the titles of a video DVD (dvd info PATH)", vc::cli::RunDvdCommand},
+    {"drives", "list the optical drives holding a video DVD", vc::cli::RunDrivesCommand},
     {"config", "show or change the application settings", vc::cli::RunConfigCommand},
     {"snapshot", "save the picture at a given time as a PNG image", vc::cli::RunSnapshotCommand},
     {"profiles", "list the profile catalogue, show a profile's recipe, save Profiles.ini", vc::cli::RunProfilesCommand},
