@@ -95,6 +95,8 @@ void TAVConverter::Start(TSemaphore* sem) {
     run_options->DtsDeltaThreshold = convert_options_->DtsDeltaThreshold;
     run_options->ScalerFlags = convert_options_->ScalerFlags;
     run_options->DataMaxFrames = convert_options_->DataMaxFrames;
+    // Assign leaves ForceFPS to the target; the run must see the converter's own choice.
+    run_options->VideoOptions()->SetForceFPS(convert_options_->VideoOptions()->ForceFPS());
     run_options->moveToThread(nullptr);
     run_start_us_ = run_options->StartTime();
     run_recording_us_ = run_options->RecordingTime();

@@ -1,0 +1,233 @@
+// Re-encoding: default and named encoders, scaling, the volume factor, frame limits, the encoder
+// parameter fitting, the video-buffer hook, subtitles and two-pass encoding.
+#include "conversion_harness.h"
+#include "support/recording_message_sink.h"
+#include "support/test_env.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <ostream>
+
+namespace vc::test {
+namespace {
+
+struct Conversion {
+    TempDir dir;
+    RecordingMessageSink sink;
+    TAVConverter converter;
+    RunRecord record;
+    std::vector<std::string> log;
+
+    Conversion() {
+        Record(converter, record);
+        QObject::connect(&converter, &TAVConverter::OnLog, &converter,
+                         [this](int, const QString& line) { log.push_back(line.toStdString()); }, Qt::DirectConnection);
+    }
+    TAVConvertOptions* options() { return converter.ConvertOptions(); }
+    std::filesystem::path Run(const std::filesystem::path& input, const std::string& name) {
+        const auto out = dir / name;
+        converter.SetInputFiles({QString::fromStdString(input.string())});
+        converter.SetOutputFiles({QString::fromStdString(out.string())});
+        EXPECT_TRUE(RunToEnd(converter));
+        return out;
+    }
+    bool Logged(const std::string& text) const {
+        return std::any_of(log.begin(), log.end(), [&](const std::string& l) { return l.find(text) != std::string::npos; });
+    }
+};
+
+// Raw signed 16-bit samples of a file's first audio stream, decoded by the ffmpeg program.
+std::vector<int16_t> Samples(const std::filesystem::path& file) {
+    const ProcessResult r =
+        RunProcess("ffmpeg", {"-nostdin", "-v", "error", "-i", file.string(), "-map", "0:a:0", "-f", "s16le", "-"});
+    std::vector<int16_t> samples(r.out.size() / 2);
+    std::memcpy(samples.data(), r.out.data(), samples.size() * 2);
+    return samples;
+}
+
+struct EncodeCase {
+    const char* input;
+    const char* output;
+    std::function<void(TAVConvertOptions&)> configure;
+    std::vector<std::string> streams;
+    const char* size; // "W,H" of the video, or "" for none
+};
+
+void PrintTo(const EncodeCase& c, std::ostream* os) { *os << c.input << " -> " << c.output; }
+
+class ReEncode : public ::testing::TestWithParam<EncodeCase> {};
+
+TEST_P(ReEncode, DecodesWithTheChosenCodecsSizeAndDuration) {
+    const EncodeCase& c = GetParam();
+    Conversion run;
+    if (c.configure)
+        c.configure(*run.options());
+    const auto out = run.Run(Media(c.input), c.output);
+    ASSERT_EQ(run.record.completed, 1);
+    ASSERT_TRUE(run.converter.LastError().empty()) << run.converter.LastError() << " / " << run.converter.LastLog();
+    auto streams = ProbeStreams(out);
+    for (auto& s : streams)
+        s.erase(std::remove(s.begin(), s.end(), ','), s.end());
+    EXPECT_EQ(streams, c.streams);
+    if (*c.size) {
+        EXPECT_EQ(Ffprobe(out, {"-select_streams", "v", "-show_entries", "stream=width,height"}),
+                  std::string(c.size) + "\n");
+    }
+    std::string errors;
+    EXPECT_TRUE(DecodesCleanly(out, &errors)) << errors;
+    EXPECT_NEAR(ProbeDuration(out), ProbeDuration(Media(c.input)), 0.1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Encoders, ReEncode,
+    ::testing::Values(
+        EncodeCase{"h264_aac.mp4", "out.mp4", {}, {"video:h264", "audio:aac"}, "320,240"},
+        EncodeCase{"h264_aac.mp4", "small.avi",
+                   [](TAVConvertOptions& o) {
+                       o.VideoOptions()->SetFrameWidth(160);
+                       o.VideoOptions()->SetFrameHeight(120);
+                   },
+                   {"video:mpeg4", "audio:mp3"}, "160,120"},
+        EncodeCase{"mpeg2_mp2.mpg", "out.mkv", {}, {"video:h264", "audio:vorbis"}, "352,288"},
+        EncodeCase{"odd_size.mp4", "odd.mp4", {}, {"video:h264", "audio:aac"}, "642,362"},
+        EncodeCase{"vfr.mkv", "vfr.mp4", {}, {"video:h264", "audio:aac"}, "320,240"},
+        EncodeCase{"audio.wav", "audio.mp3", {}, {"audio:mp3"}, ""},
+        EncodeCase{"two_audio_subs.mkv", "subs.mp4",
+                   [](TAVConvertOptions& o) { o.SubtitleOptions()->SetSubtitleCodecName("mov_text"); },
+                   {"video:h264", "audio:aac", "subtitle:mov_text"}, "320,240"},
+        EncodeCase{"h264_aac.mp4", "copy_video.mkv",
+                   [](TAVConvertOptions& o) { o.VideoOptions()->SetVideoStreamCopy(true); },
+                   {"video:h264", "audio:vorbis"}, "320,240"}),
+    [](const ::testing::TestParamInfo<EncodeCase>& info) { return "case" + std::to_string(info.index); });
+
+TEST(Encode, VolumeScalesSixteenBitSamplesExactly) {
+    struct Case {
+        int volume;
+    } cases[] = {{128}, {512}};
+    const std::vector<int16_t> input = Samples(Media("audio.wav"));
+    ASSERT_FALSE(input.empty());
+    for (const auto& c : cases) {
+        Conversion run;
+        run.options()->AudioOptions()->SetAudioVolume(c.volume);
+        const auto out = run.Run(Media("audio.wav"), "out.wav");
+        ASSERT_EQ(run.record.completed, 1) << run.converter.LastError();
+        const std::vector<int16_t> output = Samples(out);
+        ASSERT_EQ(output.size(), input.size());
+        size_t mismatches = 0;
+        for (size_t i = 0; i < input.size(); ++i) {
+            const int expected = std::clamp((input[i] * c.volume + 128) >> 8, -32768, 32767);
+            mismatches += output[i] != expected;
+        }
+        EXPECT_EQ(mismatches, 0u) << "volume " << c.volume;
+    }
+}
+
+TEST(Encode, MaxFramesEndsTheVideo) {
+    Conversion run;
+    run.options()->VideoOptions()->SetMaxFrames(50);
+    run.options()->AudioOptions()->SetAudioDisable(true);
+    const auto out = run.Run(Media("h264_aac.mp4"), "out.mkv");
+    ASSERT_EQ(run.record.completed, 1) << run.converter.LastError();
+    EXPECT_EQ(Ffprobe(out, {"-count_frames", "-show_entries", "stream=nb_read_frames"}), "50\n");
+}
+
+TEST(Encode, SampleRateAndFrameRateAreFittedToTheEncoder) {
+    {
+        Conversion run; // mp2 has 32000 Hz but not 30000 Hz
+        run.options()->AudioOptions()->SetAudioSampleRate(30000);
+        run.options()->AudioOptions()->SetEncoderAudioCodecName("mp2");
+        run.options()->VideoOptions()->SetVideoDisable(true);
+        const auto out = run.Run(Media("audio.wav"), "out.mkv");
+        ASSERT_EQ(run.record.completed, 1) << run.converter.LastError();
+        EXPECT_EQ(Ffprobe(out, {"-show_entries", "stream=sample_rate"}), "32000\n");
+        EXPECT_TRUE(run.Logged("Requested sampling rate unsupported using closest supported (32000)"));
+    }
+    struct Case {
+        bool force;
+        const char* frames; // in the 5 s clip; "" when the encoder refuses the forced rate
+    } cases[] = {{false, "125"}, {true, ""}};
+    for (const auto& c : cases) {
+        Conversion run; // MPEG-2 video lists 24, 25, 30 ... but not 26 frames a second
+        run.options()->VideoOptions()->SetEncoderVideoCodecName("mpeg2video");
+        run.options()->VideoOptions()->FrameRate()->SetNum(26);
+        run.options()->VideoOptions()->FrameRate()->SetDen(1);
+        run.options()->VideoOptions()->SetForceFPS(c.force);
+        run.options()->AudioOptions()->SetAudioDisable(true);
+        const auto out = run.Run(Media("h264_aac.mp4"), "out.avi");
+        if (*c.frames) {
+            ASSERT_TRUE(run.converter.LastError().empty()) << run.converter.LastError();
+            const std::string counted = Ffprobe(out, {"-count_frames", "-show_entries", "stream=nb_read_frames"});
+            EXPECT_EQ(counted.substr(0, counted.find_first_of(",\n")), c.frames);
+            EXPECT_NE(Ffprobe(out, {"-show_entries", "stream=r_frame_rate"}).find("25/1"), std::string::npos);
+        } else {
+            EXPECT_EQ(run.converter.LastError().rfind("Error while opening codec for output stream", 0), 0u)
+                << run.converter.LastError();
+        }
+    }
+}
+
+TEST(Encode, VideoBufferHandlerChangesTheEncodedPicture) {
+    Conversion run;
+    run.options()->AudioOptions()->SetAudioDisable(true);
+    run.options()->VideoOptions()->SetEncoderVideoCodecName("ffv1"); // lossless: the change survives
+    int calls = 0;
+    bool bitmap_ok = true;
+    QObject::connect(&run.converter, &TAVConverter::OnVideoBuffer, &run.converter,
+                     [&](TAVBitmap* bitmap, qint64, bool* modified) {
+                         ++calls;
+                         bitmap_ok = bitmap_ok && bitmap->Width == 320 && bitmap->Height == 240 && bitmap->Bits;
+                         // The first stored rows are the bottom of the picture: a red 16x16 corner.
+                         for (int y = 0; y < 16; ++y)
+                             for (int x = 0; x < 16; ++x) {
+                                 uint8_t* px = bitmap->Bits + y * bitmap->Stride() + x * 4;
+                                 px[0] = 0, px[1] = 0, px[2] = 255, px[3] = 255; // B, G, R, A
+                             }
+                         *modified = true;
+                     });
+    const auto out = run.Run(Media("h264_aac.mp4"), "out.mkv");
+    ASSERT_EQ(run.record.completed, 1) << run.converter.LastError();
+    EXPECT_EQ(calls, 125);
+    EXPECT_TRUE(bitmap_ok);
+    const ProcessResult r = RunProcess("ffmpeg", {"-nostdin", "-v", "error", "-i", out.string(), "-frames:v", "1",
+                                                  "-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
+    ASSERT_EQ(r.out.size(), 320u * 240 * 3);
+    auto pixel = [&](int x, int y) { return reinterpret_cast<const uint8_t*>(r.out.data()) + (y * 320 + x) * 3; };
+    const uint8_t* bottom_left = pixel(4, 235);
+    EXPECT_GT(bottom_left[0], 200);
+    EXPECT_LT(bottom_left[1], 60);
+    EXPECT_LT(bottom_left[2], 60);
+    const uint8_t* top_left = pixel(4, 4);
+    EXPECT_FALSE(top_left[0] > 200 && top_left[1] < 60 && top_left[2] < 60);
+}
+
+TEST(Encode, TwoPassWritesAndReadsItsLogInTheCurrentFolder) {
+    TempDir work;
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(work.path().string()));
+    struct Pass {
+        int pass;
+        bool ok;
+    } passes[] = {{2, false}, {1, true}, {2, true}};
+    for (const auto& p : passes) {
+        Conversion run;
+        run.options()->AudioOptions()->SetAudioDisable(true);
+        run.options()->VideoOptions()->SetEncoderVideoCodecName("mpeg4");
+        run.options()->VideoOptions()->SetBitrate(200000);
+        run.options()->VideoOptions()->SetPass(p.pass);
+        const auto out = run.Run(Media("h264_aac.mp4"), "out.avi");
+        EXPECT_EQ(run.converter.LastError().empty(), p.ok) << "pass " << p.pass << ": " << run.converter.LastError();
+        if (p.ok) {
+            EXPECT_TRUE(DecodesCleanly(out));
+        }
+    }
+    EXPECT_GT(std::filesystem::file_size(work / "ffmpeg2pass-0.log"), 0u);
+    QDir::setCurrent(previous);
+}
+
+} // namespace
+} // namespace vc::test
