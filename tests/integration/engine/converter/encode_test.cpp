@@ -229,5 +229,34 @@ TEST(Encode, TwoPassWritesAndReadsItsLogInTheCurrentFolder) {
     QDir::setCurrent(previous);
 }
 
+TEST(Encode, AudioSyncFillsALateStartWithSilence) {
+    TempDir media;
+    const auto late = media / "late_audio.mkv";
+    // Audio that begins 0.5 s after the picture.
+    const ProcessResult made = RunProcess(
+        "ffmpeg", {"-nostdin", "-v", "error", "-f", "lavfi", "-i", "testsrc=size=160x120:rate=25:duration=3",
+                   "-itsoffset", "0.5", "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=8000:duration=2.5",
+                   "-c:v", "mpeg4", "-c:a", "pcm_s16le", late.string()});
+    ASSERT_EQ(made.exit_code, 0) << made.err;
+    struct Case {
+        int sync_method;
+        bool silent_start;
+        double duration_s;
+    } cases[] = {{0, false, 2.5}, {1, true, 3.0}};
+    for (const auto& c : cases) {
+        Conversion run;
+        run.options()->AudioOptions()->SetAudioSyncMethod(c.sync_method);
+        const auto out = run.Run(late, "out.wav");
+        ASSERT_EQ(run.record.completed, 1) << run.converter.LastError();
+        const std::vector<int16_t> samples = Samples(out);
+        ASSERT_GT(samples.size(), 8000u);
+        int loudest_start = 0;
+        for (size_t i = 0; i < 3200; ++i) // the first 0.4 s
+            loudest_start = std::max(loudest_start, std::abs(static_cast<int>(samples[i])));
+        EXPECT_EQ(loudest_start < 50, c.silent_start) << "sync method " << c.sync_method;
+        EXPECT_NEAR(samples.size() / 8000.0, c.duration_s, 0.05) << "sync method " << c.sync_method;
+    }
+}
+
 } // namespace
 } // namespace vc::test
