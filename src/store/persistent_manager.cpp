@@ -85,7 +85,7 @@ QDateTime TPersistentManager::DateFromStored(const QString& text) {
     QDateTime when = QDateTime::fromString(text, Qt::ISODateWithMs);
     if (!when.isValid())
         when = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    return when.isValid() ? when.toLocalTime() : QDateTime();
+    return when.isValid() ? when : QDateTime();
 }
 
 TStoredTask TPersistentManager::ReadTask(const SqliteStatement& row) const {

@@ -28,7 +28,10 @@ struct TStoredTask {
     std::int64_t ID = 0;
     bool Converting = false;
     QString ConvertSettings;
-    QDateTime ConvertedDate; // local time; invalid while unfinished or unreadable
+    // The moment the task finished (in UTC; toLocalTime() for display); invalid while unfinished
+    // or unreadable. Left in UTC because a conversion to local time per row costs more than the
+    // rest of reading the row.
+    QDateTime ConvertedDate;
     int CategoryId = 0;
     QString Log;
 };
@@ -96,8 +99,8 @@ public:
     // How ConvertedDate is written: UTC, ISO 8601 with milliseconds and a "Z", so the text sorts
     // in time order across time zones and daylight-saving changes.
     static QString DateToStored(const QDateTime& when);
-    // Reads that form back as local time; text without a zone is taken as local time. Invalid
-    // when unreadable.
+    // Reads that form back (as a UTC date-time); text without a zone is taken as local time.
+    // Invalid when unreadable.
     static QDateTime DateFromStored(const QString& text);
 
 private:

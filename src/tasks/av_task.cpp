@@ -26,6 +26,11 @@ TAVTask::TAVTask(TTaskTree* tree, const TConversionSettings& settings, TTaskView
     list_view_ = list_view;
 }
 
+TAVTask::TAVTask(TTaskTree* tree, TTaskView* list_view)
+    : TNodeObject(tree), settings_(std::make_unique<TConversionSettings>()) {
+    list_view_ = list_view;
+}
+
 TAVTask::~TAVTask() { DropConverter(); }
 
 void TAVTask::DropConverter() {
@@ -83,9 +88,20 @@ QString TAVTask::LogText() const {
 }
 
 void TAVTask::SetLogText(const QString& text) {
-    QStringList lines = text.split(QRegularExpression("\r\n|\n|\r"));
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
+    // Stored lines end in CR LF; a bare LF or CR ends a line too.
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c != '\r' && c != '\n')
+            continue;
+        lines.append(text.mid(start, i - start));
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines.append(text.mid(start));
     std::lock_guard lock(log_mutex_);
     log_ = lines;
 }

@@ -25,6 +25,8 @@ public:
     static constexpr int kMaxLogLines = 51;
 
     TAVTask(TTaskTree* tree, const TConversionSettings& settings, TTaskView* list_view);
+    // With construction-value settings, to be filled from the store.
+    TAVTask(TTaskTree* tree, TTaskView* list_view);
     // Stops a conversion that is still running or waiting for a slot, and waits for its worker.
     ~TAVTask() override;
 
@@ -34,7 +36,8 @@ public:
     TConversionSettings& Settings() { return *settings_; }
     const TConversionSettings& Settings() const { return *settings_; }
 
-    QDateTime Date() const { return date_; }
+    // Completion time, in local time.
+    QDateTime Date() const { return date_.isValid() ? date_.toLocalTime() : date_; }
     void SetDate(const QDateTime& v) { date_ = v; }
     // The effective status: waiting and running come from the converter, the rest is stored.
     TAVTaskStatus Status() const;

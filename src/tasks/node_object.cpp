@@ -84,8 +84,7 @@ void TConvertingNode::LoadTaskList(TTaskView* list) {
 
 void TConvertingNode::LoadConvertingTask() {
     for (const TStoredTask& row : tree_->Store().LoadConvertingTask()) {
-        TConversionSettings settings;
-        auto task = std::make_unique<TConvertingTask>(tree_, settings, list_view_);
+        auto task = std::make_unique<TConvertingTask>(tree_, list_view_);
         task->SetID(row.ID);
         task->SetCategory(this);
         task->SetRestored(true);
@@ -145,8 +144,7 @@ void TConvertedNode::LoadTaskList(TTaskView* list) {
 void TConvertedNode::LoadConvertedTask() {
     ClearTasks();
     for (const TStoredTask& row : tree_->Store().LoadConvertedTask(category_id_)) {
-        TConversionSettings settings;
-        auto task = std::make_unique<TConvertingTask>(tree_, settings, list_view_);
+        auto task = std::make_unique<TConvertingTask>(tree_, list_view_);
         task->SetID(row.ID);
         task->SetDate(row.ConvertedDate);
         task->SetCategoryId(category_id_);

@@ -74,7 +74,6 @@ TEST_F(StoreTest, TaskLifecycleFromInsertToHistory) {
     EXPECT_EQ(history[0].ID, a); // 08:00 UTC is newer than 05:30 UTC
     EXPECT_EQ(history[1].ID, b);
     EXPECT_EQ(history[1].ConvertedDate, later);
-    EXPECT_EQ(history[1].ConvertedDate.timeSpec(), Qt::LocalTime);
     EXPECT_EQ(history[1].Log, "line 1\r\nline 2\r\n");
     EXPECT_EQ(history[1].ConvertSettings, "<b2/>");
     EXPECT_EQ(history[1].CategoryId, films);

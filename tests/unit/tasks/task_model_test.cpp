@@ -151,7 +151,8 @@ TEST_F(TaskModelTest, HistoryCategoryListsNewestFirstAndIsRebuiltOnEverySelectio
     const std::vector<QString> cells{"one.mov", "10KB", "kept.mp4", "2KB", "MP4 Video", "1:2:6"};
     for (int c = 0; c < 6; ++c)
         EXPECT_EQ(first->GetCaption(c), cells[c]) << c;
-    EXPECT_FALSE(first->GetCaption(6).isEmpty());
+    EXPECT_EQ(first->GetCaption(6), DateText(QDateTime(QDate(2026, 1, 1), QTime(9, 0))));
+    EXPECT_EQ(first->Date().timeSpec(), Qt::LocalTime);
     EXPECT_TRUE(first->GetCaption(7).isEmpty());
     EXPECT_TRUE(first->ConvertedIsValid());
     // The output of the newer one was deleted from disk.
