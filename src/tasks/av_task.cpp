@@ -207,8 +207,19 @@ void TAVTask::ConverterComplete() {
         converting.ListView()->ListRepainted();
 
     settings_->SetDuration(converter_ ? converter_->Duration() : settings_->Duration());
-    const int filed_under = tree.Store().FinishDbTask(id_, TPersistentManager::GetConvertSettings(*settings_),
-                                                      category_id_, LogText());
+    int filed_under = 0;
+    try {
+        filed_under = tree.Store().FinishDbTask(id_, TPersistentManager::GetConvertSettings(*settings_),
+                                                category_id_, LogText());
+    } catch (const std::exception& e) {
+        // The row stays unfinished, so the task stays in the list, failed, and can be run again;
+        // moving it to the history now would lose it at the next start.
+        status_ = TConversionSettings::stError;
+        AddLogLine(QString::fromStdString(e.what()));
+        CurrentMessageSink().Show(MessageKind::Error, "Error", e.what());
+        ConverterProgress();
+        return;
+    }
     date_ = QDateTime::currentDateTime();
     category_id_ = filed_under;
 

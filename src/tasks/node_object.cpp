@@ -119,7 +119,15 @@ TAVTask* TConvertingNode::NewConversion(const TConversionSettings& settings, TSe
         throw;
     }
     // After the start, so the stored request carries the resolved output path.
-    task->SetID(tree_->Store().NewDbTask(TPersistentManager::GetConvertSettings(task->Settings())));
+    try {
+        task->SetID(tree_->Store().NewDbTask(TPersistentManager::GetConvertSettings(task->Settings())));
+    } catch (...) {
+        // A conversion without a row would finish into nowhere: stop it and forget it.
+        if (IsSelected() && list_view_)
+            list_view_->RowRemoved(task);
+        TakeTask(task);
+        throw;
+    }
     return task;
 }
 
