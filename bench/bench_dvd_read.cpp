@@ -15,7 +15,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int kChunk = 65536;
 
-double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+double Seconds(Clock::time_point since) {
+    return std::chrono::duration<double>(Clock::now() - since).count();
+}
 
 // The title set's VOB files VTS_nn_1.VOB, VTS_nn_2.VOB, ... in order.
 std::vector<std::filesystem::path> VobFiles(const std::filesystem::path& disc, int title_set) {

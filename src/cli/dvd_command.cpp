@@ -78,8 +78,8 @@ int RunDvdCommand(int argc, char** argv) {
         std::printf("Volume: %s\n", VolumeLabel(path).c_str());
         for (int i = 0; i < info.TitleCount(); ++i) {
             const TDvdTitle* t = info.Titles(i);
-            std::printf("%d(%.2d:%.2d:%.2d)  title %d  chapters %d  angles %d  audio %d  subtitles %d\n", i + 1,
-                        t->Hours(), t->Minutes(), t->Seconds(), t->TitleNumber(), t->ChapterCount(),
+            std::printf("%d(%.2d:%.2d:%.2d)  title %d  chapters %d  angles %d  audio %d  subtitles %d\n",
+                        i + 1, t->Hours(), t->Minutes(), t->Seconds(), t->TitleNumber(), t->ChapterCount(),
                         t->AngleCount(), t->AudioCount(), t->SubtitleCount());
         }
     } catch (const Error& e) {

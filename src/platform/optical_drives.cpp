@@ -232,8 +232,8 @@ std::vector<OpticalDrive> ListVideoDvdDrives(const std::string& mounts_file, con
         for (const auto& m : mounts) // a disc in a device found under dev_dir may be mounted too
             if (drive.mount_point.empty() && Resolved(m.device).string() == resolved)
                 drive.mount_point = m.mount_point;
-        const bool video = drive.mount_point.empty() ? ImageHasVideoTs(drive.device)
-                                                     : FolderHasVideoTs(drive.mount_point);
+        const bool video =
+            drive.mount_point.empty() ? ImageHasVideoTs(drive.device) : FolderHasVideoTs(drive.mount_point);
         if (!video)
             continue;
         drive.volume_label = IsoVolumeId(drive.device);

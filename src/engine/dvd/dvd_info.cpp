@@ -36,6 +36,8 @@ TDvdInfo::TDvdInfo(const std::string& drive) : drive_(drive) {
     }
 }
 
-TDvdInfo::~TDvdInfo() { titles_.clear(); }
+TDvdInfo::~TDvdInfo() {
+    titles_.clear();
+}
 
 } // namespace vc

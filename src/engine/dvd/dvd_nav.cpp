@@ -41,7 +41,8 @@ std::string NormaliseLocation(const std::string& location) {
     fs::path p(location);
     if (fs::is_regular_file(p, ec)) {
         std::string name = p.filename().string();
-        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::toupper(c); });
+        std::transform(name.begin(), name.end(), name.begin(),
+                       [](unsigned char c) { return std::toupper(c); });
         if (name == "VIDEO_TS.IFO")
             return p.parent_path().string();
     }
@@ -54,7 +55,9 @@ bool InTitle(hb_dvdnav_t* h) {
            dvdnav_current_title_info(h->nav, &title, &part) == DVDNAV_STATUS_OK && title == h->title;
 }
 
-void MarkEnded(hb_dvdnav_t* h) { h->ended = true; }
+void MarkEnded(hb_dvdnav_t* h) {
+    h->ended = true;
+}
 
 // One step of the navigation: a data block (1), an event to skip (0), or a point where the chapter
 // or the end of the title should be looked at again (-1).
@@ -233,8 +236,7 @@ int hb_dvdnav_chapter(hb_dvdnav_t* h) {
     if (!h || h->title == 0 || h->ended)
         return -1;
     int32_t title = 0, part = 0;
-    if (dvdnav_current_title_info(h->nav, &title, &part) != DVDNAV_STATUS_OK || title != h->title ||
-        part < 1)
+    if (dvdnav_current_title_info(h->nav, &title, &part) != DVDNAV_STATUS_OK || title != h->title || part < 1)
         return -1;
     return part;
 }

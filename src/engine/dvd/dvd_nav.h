@@ -16,8 +16,7 @@
 namespace vc {
 
 // A list of records owned by its title record; items_count mirrors items.size().
-template <class T>
-struct hb_list_t {
+template <class T> struct hb_list_t {
     std::vector<std::unique_ptr<T>> items;
     int32_t items_count = 0;
 
@@ -28,8 +27,7 @@ struct hb_list_t {
 };
 
 // Item `index` (0-based) of the list, or null outside it.
-template <class T>
-T* hb_list_item(const hb_list_t<T>* list, int index) {
+template <class T> T* hb_list_item(const hb_list_t<T>* list, int index) {
     if (!list || index < 0 || index >= list->items_count)
         return nullptr;
     return list->items[static_cast<size_t>(index)].get();
@@ -43,9 +41,9 @@ struct hb_chapter_t {
 };
 
 struct hb_audio_t {
-    int32_t index = 0;     // stream number on the disc, from 1
-    std::string language;  // two-letter code, or empty
-    std::string codec;     // "ac3", "mpeg", "lpcm", "dts" or "unknown"
+    int32_t index = 0;    // stream number on the disc, from 1
+    std::string language; // two-letter code, or empty
+    std::string codec;    // "ac3", "mpeg", "lpcm", "dts" or "unknown"
     int32_t channels = 0;
     int32_t sample_rate = 0;
 };

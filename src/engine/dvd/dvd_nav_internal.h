@@ -25,12 +25,12 @@ struct hb_dvdnav_t {
     int vts_number = 0;
 
     // Playback of the started title.
-    int title = 0;     // 0 when nothing is started
-    bool ended = true; // the started title is over: no more data, chapter -1
-    int pgcn = 0;      // program chain being played
-    int cell = 0;      // last cell entered in that chain
+    int title = 0;                     // 0 when nothing is started
+    bool ended = true;                 // the started title is over: no more data, chapter -1
+    int pgcn = 0;                      // program chain being played
+    int cell = 0;                      // last cell entered in that chain
     bool cell_baseline_pending = true; // the next cell change follows a start or seek
-    bool cell_entered = false; // a cell change was seen since the start: positions are valid
+    bool cell_entered = false;         // a cell change was seen since the start: positions are valid
 };
 
 } // namespace vc

@@ -20,8 +20,7 @@ public:
     // `title_number` is a title record's number; `angle`, `first_chapter` and `last_chapter` are
     // 1-based positions (1 to the angle count, 1 to the chapter count). Throws vc::Error with
     // "Can not open DVD", "Can not open title" or "Can not start chapter".
-    TDvdStream(const std::string& drive, int title_number, int angle, int first_chapter,
-               int last_chapter);
+    TDvdStream(const std::string& drive, int title_number, int angle, int first_chapter, int last_chapter);
     ~TDvdStream() override;
 
     // Delivers the range's bytes in order; 0 once the range is over. One call returns at most

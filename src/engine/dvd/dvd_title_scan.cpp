@@ -10,7 +10,9 @@ namespace vc {
 
 namespace {
 
-int FromBcd(uint8_t v) { return (v >> 4) * 10 + (v & 0x0F); }
+int FromBcd(uint8_t v) {
+    return (v >> 4) * 10 + (v & 0x0F);
+}
 
 double Seconds(const dvd_time_t& t) {
     const double fps = ((t.frame_u & 0xC0) >> 6) == 1 ? 25.0 : 30000.0 / 1001.0;

@@ -38,7 +38,9 @@ std::string Format(const char* fmt, int a, int b = 0) {
 
 } // namespace
 
-TAVProbe::~TAVProbe() { Close(); }
+TAVProbe::~TAVProbe() {
+    Close();
+}
 
 void TAVProbe::SetActive(bool active) {
     if (active == active_)
@@ -98,7 +100,8 @@ void TAVProbe::DescribeStream(AVFormatContext* ic, int index) {
         sample_rate_ = ctx->sample_rate;
         channels_ = ctx->ch_layout.nb_channels;
         const int bits = av_get_bits_per_sample(par->codec_id);
-        audio_bitrate_ = bits != 0 ? ToInt32(int64_t(sample_rate_) * channels_ * bits) : ToInt32(ctx->bit_rate);
+        audio_bitrate_ =
+            bits != 0 ? ToInt32(int64_t(sample_rate_) * channels_ * bits) : ToInt32(ctx->bit_rate);
     }
 }
 

@@ -46,7 +46,7 @@ private:
 
     std::string file_name_;
     bool active_ = false;
-    AVFormatContext* container_ = nullptr; // owned while active
+    AVFormatContext* container_ = nullptr;         // owned while active
     const AVInputFormat* forced_format_ = nullptr; // never set: the format is detected
     bool has_audio_ = false;
     bool has_video_ = false;

@@ -16,7 +16,9 @@ TCircularBuffer::TCircularBuffer(int32_t capacity) : capacity_(capacity) {
         throw Error("Out of memory");
 }
 
-void TCircularBuffer::FreeDeleter::operator()(uint8_t* p) const { std::free(p); }
+void TCircularBuffer::FreeDeleter::operator()(uint8_t* p) const {
+    std::free(p);
+}
 
 void TCircularBuffer::Clear() {
     std::lock_guard guard(lock_);

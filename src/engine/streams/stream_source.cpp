@@ -80,7 +80,9 @@ int64_t SeekStream(void* opaque, int64_t offset, int whence) {
 
 } // namespace
 
-bool IsStreamUrl(std::string_view url) { return url.starts_with("stream:"); }
+bool IsStreamUrl(std::string_view url) {
+    return url.starts_with("stream:");
+}
 
 int RegisterStream(std::shared_ptr<TStream> stream) {
     if (!stream)
@@ -106,7 +108,9 @@ std::shared_ptr<TStream> FindStream(int number) {
     return it == Registry().end() ? nullptr : it->second;
 }
 
-std::string StreamUrl(int number) { return "stream:" + std::to_string(number); }
+std::string StreamUrl(int number) {
+    return "stream:" + std::to_string(number);
+}
 
 TStreamRegistration::TStreamRegistration(std::shared_ptr<TStream> stream)
     : number_(RegisterStream(std::move(stream))) {}
@@ -116,8 +120,7 @@ TStreamRegistration::~TStreamRegistration() {
         UnregisterStream(number_);
 }
 
-TStreamRegistration::TStreamRegistration(TStreamRegistration&& other) noexcept
-    : number_(other.number_) {
+TStreamRegistration::TStreamRegistration(TStreamRegistration&& other) noexcept : number_(other.number_) {
     other.number_ = 0;
 }
 
@@ -165,8 +168,7 @@ StreamIoPtr OpenStreamIo(std::string_view url) {
     return StreamIoPtr(io);
 }
 
-InputContext::InputContext(InputContext&& other) noexcept
-    : io_(std::move(other.io_)), ic_(other.ic_) {
+InputContext::InputContext(InputContext&& other) noexcept : io_(std::move(other.io_)), ic_(other.ic_) {
     other.ic_ = nullptr;
 }
 
@@ -186,8 +188,8 @@ void InputContext::Reset() {
     io_.reset();
 }
 
-int OpenInput(InputContext& out, const std::string& url, const AVInputFormat* format,
-              AVDictionary** options, const AVIOInterruptCB* interrupt) {
+int OpenInput(InputContext& out, const std::string& url, const AVInputFormat* format, AVDictionary** options,
+              const AVIOInterruptCB* interrupt) {
     out.Reset();
     StreamIoPtr io;
     if (IsStreamUrl(url))

@@ -9,7 +9,9 @@ test::ProcessResult Vconv(const std::vector<std::string>& args) {
     return test::RunProcess(test::VconvPath().string(), args);
 }
 
-std::string Dvd(const std::string& name) { return (test::MediaDir() / "dvd" / name).string(); }
+std::string Dvd(const std::string& name) {
+    return (test::MediaDir() / "dvd" / name).string();
+}
 
 TEST(VconvDvd, ListsTitlesAsTheWizardShowsThem) {
     auto r = Vconv({"dvd", "info", Dvd("disc.iso")});

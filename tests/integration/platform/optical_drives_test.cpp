@@ -11,7 +11,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path Dvd(const std::string& name) { return test::MediaDir() / "dvd" / name; }
+fs::path Dvd(const std::string& name) {
+    return test::MediaDir() / "dvd" / name;
+}
 
 TEST(OpticalDrives, VolumeLabels) {
     test::TempDir dir;

@@ -51,15 +51,15 @@ TEST(DvdStream, AChapterRangeEndsWhereTheNextChapterBegins) {
     test::TempDir dir;
     const auto range = dir / "range.mpg";
     std::ofstream(range, std::ios::binary).write(reinterpret_cast<const char*>(got.data()), std::ssize(got));
-    const std::string frames =
-        test::Ffprobe(range, {"-select_streams", "v", "-count_frames", "-show_entries", "stream=nb_read_frames"});
+    const std::string frames = test::Ffprobe(
+        range, {"-select_streams", "v", "-count_frames", "-show_entries", "stream=nb_read_frames"});
     EXPECT_NEAR(std::stod(frames) / 25.0, 10.2, 0.5) << frames;
-    const auto psnr = test::RunProcess(
-        "ffmpeg", {"-nostdin", "-hide_banner", "-i", range.string(), "-i", Dvd("disc/VIDEO_TS/VTS_01_1.VOB").string(),
-                   "-filter_complex",
-                   "[0:v]trim=end_frame=1,setpts=PTS-STARTPTS[a];"
-                   "[1:v]select=eq(n\\,120),setpts=PTS-STARTPTS[b];[a][b]psnr",
-                   "-f", "null", "-"});
+    const auto psnr =
+        test::RunProcess("ffmpeg", {"-nostdin", "-hide_banner", "-i", range.string(), "-i",
+                                    Dvd("disc/VIDEO_TS/VTS_01_1.VOB").string(), "-filter_complex",
+                                    "[0:v]trim=end_frame=1,setpts=PTS-STARTPTS[a];"
+                                    "[1:v]select=eq(n\\,120),setpts=PTS-STARTPTS[b];[a][b]psnr",
+                                    "-f", "null", "-"});
     EXPECT_GE(test::PsnrAverage(psnr.err), 35.0) << psnr.err;
 }
 
@@ -111,12 +111,9 @@ TEST(DvdStream, OpeningErrorsSayWhatFailed) {
         int title, first, last;
         const char* message;
     } cases[] = {
-        {"missing", 1, 1, 1, "Can not open DVD"},
-        {"damaged_vmg", 1, 1, 1, "Can not open DVD"},
-        {"disc", 3, 1, 1, "Can not open title"},
-        {"damaged_vts", 2, 1, 1, "Can not open title"},
-        {"disc", 1, 0, 2, "Can not start chapter"},
-        {"disc", 1, 3, 6, "Can not start chapter"},
+        {"missing", 1, 1, 1, "Can not open DVD"},   {"damaged_vmg", 1, 1, 1, "Can not open DVD"},
+        {"disc", 3, 1, 1, "Can not open title"},    {"damaged_vts", 2, 1, 1, "Can not open title"},
+        {"disc", 1, 0, 2, "Can not start chapter"}, {"disc", 1, 3, 6, "Can not start chapter"},
         {"disc", 1, 4, 2, "Can not start chapter"},
     };
     for (const auto& c : cases) {

@@ -11,7 +11,9 @@
 
 namespace vc::test {
 
-inline std::filesystem::path Dvd(const std::string& name) { return MediaDir() / "dvd" / name; }
+inline std::filesystem::path Dvd(const std::string& name) {
+    return MediaDir() / "dvd" / name;
+}
 
 inline std::vector<uint8_t> FileBytes(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);

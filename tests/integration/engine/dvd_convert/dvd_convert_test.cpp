@@ -10,11 +10,12 @@
 
 #include <QCoreApplication>
 
-
 namespace vc {
 namespace {
 
-std::filesystem::path Dvd(const std::string& name) { return test::MediaDir() / "dvd" / name; }
+std::filesystem::path Dvd(const std::string& name) {
+    return test::MediaDir() / "dvd" / name;
+}
 
 // Runs a stream-copy conversion of `input` to `output`; returns the error boxes shown.
 std::vector<std::string> CopyConvert(const std::string& input, const std::filesystem::path& output) {
@@ -32,21 +33,22 @@ std::vector<std::string> CopyConvert(const std::string& input, const std::filesy
 // Seconds of video in a file, counted from its decoded frames (25 fps), or -1 when it does not
 // decode. DVD audio is muxed ahead of the pictures, so the container's duration is longer.
 double VideoSeconds(const std::filesystem::path& file) {
-    const auto r = test::RunProcess("ffmpeg", {"-nostdin", "-v", "error", "-i", file.string(), "-map", "0:v", "-f", "null", "-"});
+    const auto r = test::RunProcess(
+        "ffmpeg", {"-nostdin", "-v", "error", "-i", file.string(), "-map", "0:v", "-f", "null", "-"});
     if (r.exit_code != 0)
         return -1;
-    const std::string frames =
-        test::Ffprobe(file, {"-select_streams", "v", "-count_frames", "-show_entries", "stream=nb_read_frames"});
+    const std::string frames = test::Ffprobe(
+        file, {"-select_streams", "v", "-count_frames", "-show_entries", "stream=nb_read_frames"});
     return frames.empty() ? -1 : std::stod(frames) / 25.0;
 }
 
 double FirstPicturePsnr(const std::filesystem::path& file, int source_frame) {
-    const auto r = test::RunProcess(
-        "ffmpeg", {"-nostdin", "-hide_banner", "-i", file.string(), "-i", Dvd("disc/VIDEO_TS/VTS_01_1.VOB").string(),
-                   "-filter_complex",
-                   "[0:v]trim=end_frame=1,setpts=PTS-STARTPTS[a];[1:v]select=eq(n\\," +
-                       std::to_string(source_frame) + "),setpts=PTS-STARTPTS[b];[a][b]psnr",
-                   "-f", "null", "-"});
+    const auto r =
+        test::RunProcess("ffmpeg", {"-nostdin", "-hide_banner", "-i", file.string(), "-i",
+                                    Dvd("disc/VIDEO_TS/VTS_01_1.VOB").string(), "-filter_complex",
+                                    "[0:v]trim=end_frame=1,setpts=PTS-STARTPTS[a];[1:v]select=eq(n\\," +
+                                        std::to_string(source_frame) + "),setpts=PTS-STARTPTS[b];[a][b]psnr",
+                                    "-f", "null", "-"});
     const auto at = r.err.find("average:");
     if (at == std::string::npos)
         return -1;
@@ -66,7 +68,9 @@ TEST(DvdConvert, ChaptersTwoToThreeCopyToAFileThatMatchesTheChapterMarks) {
     // Chapter 2 starts at 4.8 s (frame 120) and chapter 4 at 15.0 s.
     EXPECT_NEAR(VideoSeconds(out), 10.2, 0.5);
     EXPECT_GE(FirstPicturePsnr(out, 120), 35.0);
-    EXPECT_EQ(test::Ffprobe(out, {"-select_streams", "v", "-show_entries", "stream=codec_name"}).rfind("mpeg2video", 0), 0u);
+    EXPECT_EQ(test::Ffprobe(out, {"-select_streams", "v", "-show_entries", "stream=codec_name"})
+                  .rfind("mpeg2video", 0),
+              0u);
 }
 
 TEST(DvdConvert, AWholeTitleAndATruncatedOneBothGiveValidFiles) {

@@ -69,7 +69,8 @@ TEST(AVProbe, OnlyTheLowerIndexedOfTwoVideoStreamsIsDescribed) {
     test::TempDir dir;
     const auto file = dir / "two_video.mkv";
     Make({"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=1", "-f", "lavfi", "-i",
-          "testsrc=size=160x120:rate=10:duration=1", "-map", "0", "-map", "1", "-c:v", "mpeg4", file.string()});
+          "testsrc=size=160x120:rate=10:duration=1", "-map", "0", "-map", "1", "-c:v", "mpeg4",
+          file.string()});
     TAVProbe probe;
     probe.SetFileName(file.string());
     probe.SetActive(true);

@@ -69,7 +69,8 @@ TEST_P(DvdProfileConvert, AWholeTitleConverts) {
     std::string errors;
     EXPECT_TRUE(DecodesWithoutRealErrors(out, &errors)) << errors;
     EXPECT_NEAR(test::ProbeDuration(out), 8.0, 0.6);
-    const std::string video = test::Ffprobe(out, {"-select_streams", "v", "-show_entries", "stream=codec_name,width,height"});
+    const std::string video =
+        test::Ffprobe(out, {"-select_streams", "v", "-show_entries", "stream=codec_name,width,height"});
     EXPECT_EQ(video.rfind(std::string(GetParam().video_codec) + "," + GetParam().size, 0), 0u) << video;
 }
 
@@ -112,23 +113,24 @@ TEST(DvdProfileConvert, AChapterRangeSurvivesTheMpeg2RoundTrip) {
             file.write(buf.data(), n);
     }
     const auto ref = dir / "ffmpeg.vob";
-    ASSERT_EQ(test::RunProcess("ffmpeg", {"-nostdin", "-v", "error", "-y", "-i", range.string(), "-target", "pal-dvd",
-                                          ref.string()})
+    ASSERT_EQ(test::RunProcess("ffmpeg", {"-nostdin", "-v", "error", "-y", "-i", range.string(), "-target",
+                                          "pal-dvd", ref.string()})
                   .exit_code,
               0);
     auto count = [](const std::filesystem::path& f) {
-        const std::string n =
-            test::Ffprobe(f, {"-select_streams", "v", "-count_frames", "-show_entries", "stream=nb_read_frames"});
+        const std::string n = test::Ffprobe(
+            f, {"-select_streams", "v", "-count_frames", "-show_entries", "stream=nb_read_frames"});
         return n.empty() ? -1.0 : std::stod(n);
     };
     EXPECT_NEAR(count(out), count(ref), 2);
     EXPECT_NEAR(count(range) / 25.0, 10.2, 0.5);
     const auto r = test::RunProcess(
-        "ffmpeg", {"-nostdin", "-hide_banner", "-i", out.string(), "-i", (disc / "disc/VIDEO_TS/VTS_01_1.VOB").string(),
-                   "-filter_complex",
-                   "[0:v]trim=end_frame=1,setpts=PTS-STARTPTS[a];[1:v]select=eq(n\\,120),setpts=PTS-STARTPTS[b];"
-                   "[a][b]psnr",
-                   "-f", "null", "-"});
+        "ffmpeg",
+        {"-nostdin", "-hide_banner", "-i", out.string(), "-i", (disc / "disc/VIDEO_TS/VTS_01_1.VOB").string(),
+         "-filter_complex",
+         "[0:v]trim=end_frame=1,setpts=PTS-STARTPTS[a];[1:v]select=eq(n\\,120),setpts=PTS-STARTPTS[b];"
+         "[a][b]psnr",
+         "-f", "null", "-"});
     const auto at = r.err.find("average:");
     ASSERT_NE(at, std::string::npos) << r.err;
     const std::string value = r.err.substr(at + 8, r.err.find_first_of(" \n", at + 8) - at - 8);

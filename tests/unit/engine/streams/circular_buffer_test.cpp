@@ -63,7 +63,7 @@ TEST(CircularBuffer, ReadPositionMayReachTheEndOfStorage) {
     ASSERT_TRUE(ring.WriteData(a.data(), 9));
     ASSERT_TRUE(ring.ReadData(out.data(), 4)); // read 4, write 9
     auto b = Bytes(4, 50);
-    ASSERT_TRUE(ring.WriteData(b.data(), 4)); // write wraps to 3
+    ASSERT_TRUE(ring.WriteData(b.data(), 4));  // write wraps to 3
     ASSERT_TRUE(ring.ReadData(out.data(), 6)); // read lands exactly on 10
     EXPECT_EQ(out[5], 50);
     EXPECT_EQ(ring.DataCount(true), 3);
