@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <thread>
@@ -168,6 +169,37 @@ TEST_F(TaskRunTest, PausingARunningTaskLetsAWaitingOneRunAndResumeWaitsForTheSlo
     ASSERT_TRUE(RunUntil([&] { return node.Tasks().empty(); }));
     EXPECT_EQ(store_.LoadConvertedTask(1).size(), 2u);
     EXPECT_TRUE(RunUntil([&] { return NamedSemaphoreValue(sem_name_) == 1; }));
+}
+
+TEST_F(TaskRunTest, WithTwoSlotsTheThirdTaskWaitsUntilOneFinishes) {
+    auto sem = OpenNamedSemaphore(sem_name_, 2);
+    TConvertingNode& node = tree_.ConvertingNode();
+    std::vector<TAVTask*> tasks;
+    std::vector<std::int64_t> ids;
+    for (int i = 0; i < 3; ++i) {
+        auto request = CopyRequest(1);
+        request->SetTargetFolder("");
+        request->SetTargetFile(QString::fromStdString((dir_ / ("out" + std::to_string(i) + ".mkv")).string()));
+        tasks.push_back(node.NewConversion(*request, sem.get()));
+        Slow(tasks.back());
+        ids.push_back(tasks.back()->ID());
+    }
+    auto count = [&](TAVTaskStatus status) {
+        return std::count_if(node.Tasks().begin(), node.Tasks().end(),
+                             [&](const auto& t) { return t->Status() == status; });
+    };
+    ASSERT_TRUE(RunUntil([&] {
+        return count(TConversionSettings::stRunning) == 2 && count(TConversionSettings::stWaiting) == 1;
+    }));
+    int most_running = 0;
+    ASSERT_TRUE(RunUntil([&] {
+        most_running = std::max<int>(most_running, count(TConversionSettings::stRunning));
+        return node.Tasks().empty();
+    }));
+    EXPECT_EQ(most_running, 2);
+    for (auto id : ids)
+        EXPECT_FALSE(store_.LoadTask(id)->Converting) << id;
+    EXPECT_TRUE(RunUntil([&] { return NamedSemaphoreValue(sem_name_) == 2; }));
 }
 
 TEST_F(TaskRunTest, DeletingATaskThatWaitsForASlotEndsTheWaitAndKeepsThePool) {
