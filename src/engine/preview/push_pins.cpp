@@ -60,6 +60,18 @@ HResult TBCPushPin::OnThreadStartPlay() {
     return S_OK;
 }
 
+void TBCPushPin::OnFormatRenegotiated() {
+    std::lock_guard lock(pin_lock_);
+    announce_type_ = true;
+}
+
+void TBCPushPin::AnnounceTypeLocked(MediaSample& sample) {
+    if (announce_type_) {
+        sample.SetMediaType(CurrentMediaType());
+        announce_type_ = false;
+    }
+}
+
 HResult TBCPushPin::RenegotiateFormat() {
     MediaType type;
     HResult hr = GetMediaType(0, &type);
@@ -108,10 +120,6 @@ void TBCPushPinBitmap::ClearLocked() {
     subtitles_.clear();
 }
 
-void TBCPushPinBitmap::OnFormatRenegotiated() {
-    std::lock_guard lock(pin_lock_);
-    announce_type_ = true;
-}
 
 HResult TBCPushPinBitmap::GetMediaType(int position, MediaType* type) {
     if (position < 0)
@@ -244,10 +252,7 @@ HResult TBCPushPinBitmap::FillBuffer(MediaSample& sample) {
     sample.SetSyncPoint(true);
     sample.SetDiscontinuity(first_sample_);
     first_sample_ = false;
-    if (announce_type_) {
-        sample.SetMediaType(CurrentMediaType());
-        announce_type_ = false;
-    }
+    AnnounceTypeLocked(sample);
     return S_OK;
 }
 
@@ -377,6 +382,7 @@ HResult TBCPushPinWav::FillBuffer(MediaSample& sample) {
     sample.SetSyncPoint(true);
     sample.SetDiscontinuity(first_sample_);
     first_sample_ = false;
+    AnnounceTypeLocked(sample);
     return S_OK;
 }
 

@@ -35,13 +35,16 @@ public:
 protected:
     HResult OnThreadStartPlay() override;
     virtual void ClearLocked();
-    virtual void OnFormatRenegotiated() {}
+    // The renderer adopts a renegotiated type with the first sample that carries it.
+    void OnFormatRenegotiated();
+    void AnnounceTypeLocked(MediaSample& sample);
 
     TFFPushSource* source_;
     std::mutex pin_lock_; // guards the queues, the ring and every field of the derived pins
     std::deque<std::unique_ptr<TFFSample>> queue_;
     bool first_sample_ = true;
     double segment_start_ = 0; // seconds
+    bool announce_type_ = false; // attach the current type to the next sample
 };
 
 class TBCPushPinBitmap final : public TBCPushPin {
@@ -61,7 +64,6 @@ public:
 
 private:
     void ClearLocked() override;
-    void OnFormatRenegotiated() override;
 
     std::deque<std::unique_ptr<TFFSubtitle>> subtitles_;
     int width_ = 0, height_ = 0;
@@ -69,7 +71,6 @@ private:
     int32_t stride_ = 0;          // bytes per row of the source's packed picture
     int32_t delivery_stride_ = 0; // bytes per row of the renderer's buffer
     uint32_t image_size_ = 0;
-    bool announce_type_ = false; // attach the current type to the next sample
 };
 
 class TBCPushPinWav final : public TBCPushPin {

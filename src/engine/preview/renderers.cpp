@@ -99,17 +99,19 @@ HResult Renderer::Receive(MediaSample& sample) {
     RefTime start = 0, stop = 0;
     sample.GetTime(&start, &stop);
     RefTime presented_at = -1;
+    if (sample.GetMediaType()) {
+        if (QueryAccept(*sample.GetMediaType()) != S_OK)
+            return VFW_E_TYPE_NOT_ACCEPTED;
+        OnFormatChange(*sample.GetMediaType());
+        std::lock_guard lock(mutex_);
+        type_ = *sample.GetMediaType();
+    }
     {
         std::unique_lock lock(mutex_);
         if (state_ == FilterState::Stopped)
             return VFW_E_WRONG_STATE;
         if (flushing_ || eos_)
             return S_FALSE;
-        if (sample.GetMediaType()) {
-            if (QueryAccept(*sample.GetMediaType()) != S_OK)
-                return VFW_E_TYPE_NOT_ACCEPTED;
-            type_ = *sample.GetMediaType();
-        }
         for (;;) {
             if (state_ == FilterState::Stopped || flushing_)
                 return S_FALSE;
@@ -249,6 +251,15 @@ void AudioRenderer::Render(const MediaSample& sample, const MediaType& type, Ref
     a.data = sample.Pointer();
     a.size = sample.ActualDataLength();
     presenter_(a);
+}
+
+void AudioRenderer::OnFormatChange(const MediaType& type) {
+    const MediaType current = ConnectedType();
+    if (current.wave.samples_per_sec == type.wave.samples_per_sec && current.wave.channels == type.wave.channels)
+        return;
+    auto output = CreateAudioOutput(static_cast<int>(type.wave.samples_per_sec), type.wave.channels);
+    std::lock_guard lock(output_mutex_);
+    output_ = std::move(output);
 }
 
 void AudioRenderer::OnFlush() {

@@ -91,6 +91,8 @@ protected:
     virtual bool PrerollsWhenPaused() const { return false; }
     virtual void OnFlush() {}
     virtual void OnStateChange(FilterState) {}
+    // A sample brought a new type (called without the renderer's lock).
+    virtual void OnFormatChange(const MediaType&) {}
 
 private:
     RefTime StreamTimeLocked() const;
@@ -140,6 +142,7 @@ protected:
     RefTime Lead() const override;
     void OnFlush() override;
     void OnStateChange(FilterState state) override;
+    void OnFormatChange(const MediaType& type) override;
 
 private:
     class OutputClock final : public ReferenceClock {

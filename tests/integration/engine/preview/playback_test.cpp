@@ -157,6 +157,23 @@ TEST(PreviewPlayback, LiveVideoFilterChangeRenegotiatesThePictureSize) {
     EXPECT_EQ(play.source->GetVideoWidth(), 160);
 }
 
+TEST(PreviewPlayback, LiveAudioFilterChangeRenegotiatesTheRate) {
+    Playback play(Media("h264_aac.mp4"));
+    ASSERT_EQ(play.load_result, S_OK);
+    play.graph.Pause();
+    ASSERT_TRUE(WaitForPictures(play.recorder, 1));
+    play.source->SetAudioFilters("aresample=22050");
+    const MediaType type = play.source->GetPin(1)->CurrentMediaType();
+    EXPECT_EQ(type.wave.samples_per_sec, 22050u);
+    EXPECT_EQ(play.source->GetPin(1)->Allocator()->GetProperties().buffers, 2); // (22050*16*2/131072)/2
+    ASSERT_TRUE(play.PlayToEnd());
+    const auto audio = play.recorder.Audio();
+    ASSERT_FALSE(audio.empty());
+    EXPECT_EQ(audio.back().rate, 22050);
+    EXPECT_GT(audio.back().stop, 45 * kUnitsPerSecond / 10);
+    EXPECT_THROW(play.source->SetAudioFilters("nosuchfilter"), Error);
+}
+
 TEST(PreviewPlayback, AudioOnlySourcePlaysItsAudio) {
     Playback play(Media("audio.mp3"));
     ASSERT_EQ(play.load_result, S_OK);
