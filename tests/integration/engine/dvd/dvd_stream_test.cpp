@@ -87,6 +87,13 @@ TEST(DvdStream, SeeksAsTheReaderExpects) {
     const auto tail = ReadAll(stream, 3000);
     EXPECT_TRUE(tail == Slice(vob, base + in_chapter3, base + size));
 
+    // Seeks in a row, with nothing read in between.
+    ASSERT_EQ(stream.Seek(3 * 2048, TSeekOrigin::soBeginning), 3 * 2048);
+    ASSERT_EQ(stream.Seek(size - 4 * 2048, TSeekOrigin::soBeginning), size - 4 * 2048);
+    ASSERT_EQ(stream.Seek(100 * 2048 + 5, TSeekOrigin::soBeginning), 100 * 2048 + 5);
+    ASSERT_EQ(stream.Read(buf, 100), 100);
+    EXPECT_TRUE(Slice({buf, buf + 100}, 0, 100) == Slice(vob, base + 100 * 2048 + 5, base + 100 * 2048 + 105));
+
     EXPECT_EQ(stream.Seek(size + 123456, TSeekOrigin::soBeginning), size);
     EXPECT_EQ(stream.Read(buf, 100), 0);
 
