@@ -39,19 +39,17 @@ measure() {
         END { printf "%.3f %.3f %d\n", w, u + s, m }' "$log"
 }
 
-# Best of N for time (least disturbed by the other work on the machine), largest peak memory.
-best() {
-    local best_wall="" best_cpu="" peak=0
-    for _ in $(seq "$runs"); do
-        read -r wall cpu mem < <(measure "$@")
-        if [ -z "$best_wall" ] || awk "BEGIN{exit !($wall < $best_wall)}"; then best_wall=$wall; best_cpu=$cpu; fi
-        [ "$mem" -gt "$peak" ] && peak=$mem
-    done
-    echo "$best_wall $best_cpu $peak"
-}
-
-read -r fw fc fm < <(best ffmpeg -nostdin -hide_banner -loglevel error -y -i "$source" -c copy "$work/ffmpeg.mkv")
-read -r vw vc vm < <(best "$vconv" convert "$source" -o "$work/vconv.mkv" --copy -q)
+# The two programs take turns, so a change in the machine's load hits both alike. Best of N for
+# time (the run least disturbed by other work), largest peak memory.
+fw="" fc="" fm=0 vw="" vc="" vm=0
+for _ in $(seq "$runs"); do
+    read -r w c m < <(measure ffmpeg -nostdin -hide_banner -loglevel error -y -i "$source" -c copy "$work/ffmpeg.mkv")
+    if [ -z "$fw" ] || awk "BEGIN{exit !($w < $fw)}"; then fw=$w; fc=$c; fi
+    [ "$m" -gt "$fm" ] && fm=$m
+    read -r w c m < <(measure "$vconv" convert "$source" -o "$work/vconv.mkv" --copy -q)
+    if [ -z "$vw" ] || awk "BEGIN{exit !($w < $vw)}"; then vw=$w; vc=$c; fi
+    [ "$m" -gt "$vm" ] && vm=$m
+done
 
 ffmpeg -nostdin -v error -i "$work/vconv.mkv" -f null - || { echo "bench_remux: vconv output does not decode" >&2; exit 1; }
 
