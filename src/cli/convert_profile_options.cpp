@@ -55,12 +55,17 @@ std::optional<TColor> Color(const QString& text) {
     return SwapRedBlue(rgb);
 }
 
-TAVProfile* FindProfile(const TAVProfileList& catalogue, const QString& wanted) {
-    if (TAVProfile* exact = catalogue.FindProfile(wanted))
-        return exact;
-    for (int i = 0; i < catalogue.Count(); ++i)
-        if (catalogue.Profiles(i)->Description().trimmed().compare(wanted.trimmed(), Qt::CaseInsensitive) == 0)
-            return catalogue.Profiles(i);
+// The first profile of that description (exact, else without surrounding blanks and letter
+// case), within `category` when one is given.
+TAVProfile* FindProfile(const TAVProfileList& catalogue, const QString& wanted, const QString& category) {
+    for (int pass = 0; pass < 2; ++pass)
+        for (int i = 0; i < catalogue.Count(); ++i) {
+            TAVProfile* p = catalogue.Profiles(i);
+            const bool same = pass == 0 ? p->Description() == wanted
+                                        : p->Description().trimmed().compare(wanted.trimmed(), Qt::CaseInsensitive) == 0;
+            if (same && (category.isEmpty() || p->Category().compare(category, Qt::CaseInsensitive) == 0))
+                return p;
+        }
     return nullptr;
 }
 
@@ -76,7 +81,7 @@ int ConfiguredThreadCount() {
 } // namespace
 
 QList<QCommandLineOption> ProfileFilterOptions::All() const {
-    return {profile, logo, logo_pos, text, font, font_size, font_color, text_pos, subtitles, subtitle_font,
+    return {profile, profile_category, logo, logo_pos, text, font, font_size, font_color, text_pos, subtitles, subtitle_font,
             subtitle_color, codepage, vflip, hflip, rotate, drawbox};
 }
 
@@ -179,7 +184,7 @@ std::string ApplyProfileAndFilters(const QCommandLineParser& parser, const Profi
         options->FilterOptions()->SetVideoFilters(BuildVideoFilters(list));
     }
     if (!parser.isSet(o.profile))
-        return {};
+        return parser.isSet(o.profile_category) ? "--profile-category needs --profile" : std::string();
 
     std::unique_ptr<TAVProfileList> catalogue;
     try {
@@ -188,14 +193,18 @@ std::string ApplyProfileAndFilters(const QCommandLineParser& parser, const Profi
         std::fprintf(stderr, "vconv: %s; using the built-in profiles\n", e.what());
         catalogue = LoadCatalogue(QString());
     }
-    TAVProfile* profile = FindProfile(*catalogue, parser.value(o.profile));
+    TAVProfile* profile = FindProfile(*catalogue, parser.value(o.profile), parser.value(o.profile_category));
     if (profile == nullptr)
-        return "no profile named '" + parser.value(o.profile).toStdString() + "' (`vconv profiles` lists them)";
+        return "no profile named '" + parser.value(o.profile).toStdString() + "'" +
+               (parser.isSet(o.profile_category) ? " in '" + parser.value(o.profile_category).toStdString() + "'" : "") +
+               " (`vconv profiles` lists them)";
     options->SetInputFormat(QString());
     options->SetThreadCount(ConfiguredThreadCount());
     profile->Apply(options);
 
     const bool image_sequence = qobject_cast<TAVImageProfile*>(profile) != nullptr;
+    if (image_sequence)
+        options->SetOutputFormat(QStringLiteral("image2")); // ".gif" alone would pick the animated GIF muxer
     for (QString& out : outputs) {
         if (QFileInfo(out).isDir() && !inputs.isEmpty())
             out = QDir(out).filePath(QFileInfo(inputs[0]).completeBaseName() + profile->Extension());

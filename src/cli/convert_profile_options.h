@@ -17,6 +17,8 @@ struct ProfileFilterOptions {
     QCommandLineOption profile{"profile", "Convert with the catalogue profile DESCRIPTION (see `vconv profiles`). "
                                           "When OUTPUT is a folder, the file is named after INPUT with the profile's extension.",
                                "DESCRIPTION"};
+    QCommandLineOption profile_category{"profile-category", "The category of --profile, for a description that "
+                                                            "several categories hold.", "NAME"};
     QCommandLineOption logo{"logo", "Overlay the image FILE (a logo).", "FILE"};
     QCommandLineOption logo_pos{"logo-pos", "Top-left corner of the logo, in pixels (default 0,0).", "X,Y"};
     QCommandLineOption text{"text", "Draw TEXT on the picture (\\n for a line break).", "TEXT"};

@@ -183,8 +183,12 @@ QString ImageSequencePattern(const QString& target, int* start_number) {
     qsizetype digits_start = stem_end;
     while (digits_start > 0 && name[digits_start - 1].isDigit() && name[digits_start - 1].unicode() < 128)
         --digits_start;
-    if (digits_start == stem_end)
-        return target;
+    auto escape = [](QString text) { return text.replace(QLatin1Char('%'), QLatin1String("%%")); };
+    if (digits_start == stem_end) { // no number yet: the sequence starts at 1 after the name
+        if (start_number != nullptr)
+            *start_number = 1;
+        return escape(folder) + escape(name.left(stem_end)) + QStringLiteral("%d") + escape(name.mid(stem_end));
+    }
     // The muxer reads the whole path as a pattern, so every other "%" is doubled.
     bool ok = false;
     const int first = name.mid(digits_start, stem_end - digits_start).toInt(&ok);
@@ -192,7 +196,6 @@ QString ImageSequencePattern(const QString& target, int* start_number) {
         return target;
     if (start_number != nullptr)
         *start_number = first;
-    auto escape = [](QString text) { return text.replace(QLatin1Char('%'), QLatin1String("%%")); };
     return escape(folder) + escape(name.left(digits_start)) + QStringLiteral("%d") + escape(name.mid(stem_end));
 }
 

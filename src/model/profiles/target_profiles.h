@@ -94,9 +94,10 @@ using TAVImageType = TAVImageProfile::TAVImageType;
 
 // The file-name pattern the image muxer needs to write a numbered sequence for a target named
 // after an image profile's extension: the run of digits just before the extension becomes "%d"
-// ("/out/clip1.jpg" -> "/out/clip%d.jpg", numbering from that number), and any "%" elsewhere in
-// the name is doubled so it is taken literally. A name that already holds a pattern ("%03d") or
-// has no digits before its extension is returned unchanged, with `start_number` left untouched.
+// ("/out/clip1.jpg" -> "/out/clip%d.jpg", numbering from that number); a name without such digits
+// gets "%d" before its extension, numbering from 1. Any other "%" is doubled so it is taken
+// literally. A name that already holds a pattern ("%03d") is returned unchanged, with
+// `start_number` left untouched.
 QString ImageSequencePattern(const QString& target, int* start_number = nullptr);
 
 // Encoder options of the H.264 encoder for one of eleven presets. Never listed in the catalogue.

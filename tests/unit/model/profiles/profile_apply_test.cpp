@@ -327,8 +327,9 @@ TEST(ImageProfile, ApplyOnlySetsOneThreadAndNamesANumberedSequence) {
     EXPECT_EQ(start, 7);
     start = -1;
     EXPECT_EQ(ImageSequencePattern("/out/img%03d.png", &start), "/out/img%03d.png");
-    EXPECT_EQ(ImageSequencePattern("/out/2024/clip.jpg", &start), "/out/2024/clip.jpg");
     EXPECT_EQ(start, -1);
+    EXPECT_EQ(ImageSequencePattern("/out/2024/clip.bmp", &start), "/out/2024/clip%d.bmp");
+    EXPECT_EQ(start, 1);
 }
 
 TEST(CommaText, RoundTripsAndFollowsTheQuotingRule) {
