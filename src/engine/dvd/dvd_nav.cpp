@@ -197,6 +197,7 @@ int hb_dvdnav_start(hb_dvdnav_t* h, hb_title_t* title, int chapter) {
         return 0;
     }
     h->title = title->index;
+    h->start_chapter = chapter;
     h->ended = false;
     h->cell_baseline_pending = true;
     const hb_chapter_t* c = hb_list_item(&title->list_chapter, chapter - 1);
@@ -253,22 +254,37 @@ int hb_dvdnav_read(hb_dvdnav_t* h, uint8_t* buffer, int32_t* length, int32_t* ig
 int hb_dvdnav_seek(hb_dvdnav_t* h, uint64_t block) {
     if (!h || h->title == 0)
         return 0;
-    // Right after a start libdvdnav cannot seek until the first cell has been entered; the events
-    // up to there carry no data.
     uint8_t scratch[2048];
-    for (int idle = 0; !h->cell_entered; ++idle) {
-        int32_t len = 0;
-        Step(h, scratch, &len);
-        if (h->ended || idle > kMaxIdleSteps)
-            return 0;
-    }
+    // libdvdnav cannot search before the first cell of a start has been entered; the events up to
+    // there carry no data.
+    auto enter_cell = [&] {
+        for (int idle = 0; !h->cell_entered && !h->ended && idle <= kMaxIdleSteps; ++idle) {
+            int32_t len = 0;
+            Step(h, scratch, &len);
+        }
+        return h->cell_entered && !h->ended;
+    };
+    // Nor can it search after the title has ended (the disc went on elsewhere) or between two
+    // cells: then the started chapter is played again and the search made from there.
+    auto restart = [&] {
+        if (dvdnav_part_play(h->nav, h->title, h->start_chapter) != DVDNAV_STATUS_OK)
+            return false;
+        h->ended = false;
+        h->cell_entered = false;
+        h->cell_baseline_pending = true;
+        return enter_cell();
+    };
+    if (h->ended || !InTitle(h) ? !restart() : !enter_cell())
+        return 0;
     uint32_t position = 0, length = 0;
     if (dvdnav_get_position(h->nav, &position, &length) == DVDNAV_STATUS_OK && block >= length)
         return 0;
     // libdvdnav lands on the block group after the target when the target is inside a group, so
     // search the group's start and skip the blocks in front of the target.
     const uint64_t start = AlignToBlockGroup(h, block);
-    if (dvdnav_sector_search(h->nav, static_cast<int64_t>(start), SEEK_SET) != DVDNAV_STATUS_OK)
+    if (dvdnav_sector_search(h->nav, static_cast<int64_t>(start), SEEK_SET) != DVDNAV_STATUS_OK &&
+        (!restart() ||
+         dvdnav_sector_search(h->nav, static_cast<int64_t>(start), SEEK_SET) != DVDNAV_STATUS_OK))
         return 0;
     h->ended = false;
     h->cell_baseline_pending = true;

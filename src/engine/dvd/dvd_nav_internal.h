@@ -26,6 +26,7 @@ struct hb_dvdnav_t {
 
     // Playback of the started title.
     int title = 0;                     // 0 when nothing is started
+    int start_chapter = 0;             // the chapter it was started at: seeks restart there when they must
     bool ended = true;                 // the started title is over: no more data, chapter -1
     int pgcn = 0;                      // program chain being played
     int cell = 0;                      // last cell entered in that chain

@@ -41,6 +41,13 @@ TEST(DvdDiscCommands, EachTitleEndsWithItsOwnBlocks) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5))
         << "the still was waited out";
 
+    // Back into title 1 after the disc has gone on to title 2.
+    const int64_t middle = 300 * 2048 + 17;
+    ASSERT_EQ(t1.Seek(middle, TSeekOrigin::soBeginning), middle);
+    const auto again = test::ReadAll(t1);
+    EXPECT_TRUE(std::equal(again.begin(), again.end(), a.begin() + middle, a.end()));
+    EXPECT_EQ(std::ssize(again), std::ssize(a) - middle);
+
     // The last chapter alone, after a chapter of two cells.
     TDvdStream last(Dvd("jumps").string(), 1, 1, 2, 2);
     EXPECT_EQ(last.EndBlock(), t1.EndBlock());
