@@ -21,7 +21,7 @@ public:
         while (units_ == 0) {
             if (cancelled && cancelled())
                 return false;
-            changed_.wait_for(lock, std::chrono::milliseconds(10));
+            changed_.wait_until(lock, std::chrono::system_clock::now() + std::chrono::milliseconds(10));
         }
         --units_;
         return true;
