@@ -360,6 +360,9 @@ void TFFPushSource::BuildVideoGraph() {
     if (avfilter_graph_config(graph.get(), nullptr) < 0)
         throw Error("config graph failed");
     video_graph_ = std::move(graph);
+    video_in_w_ = dec->width;
+    video_in_h_ = dec->height;
+    video_in_fmt_ = dec->pix_fmt;
     video_src_ = src;
     video_out_ = out;
     out_width_ = av_buffersink_get_w(out);
@@ -419,6 +422,10 @@ void TFFPushSource::BuildAudioGraph() {
     if (avfilter_graph_config(graph.get(), nullptr) < 0)
         throw Error("Can not create filter");
     audio_graph_ = std::move(graph);
+    audio_in_fmt_ = dec->sample_fmt;
+    audio_in_rate_ = dec->sample_rate;
+    audio_in_channels_ = dec->ch_layout.nb_channels;
+    audio_in_mask_ = dec->ch_layout.order == AV_CHANNEL_ORDER_NATIVE ? dec->ch_layout.u.mask : 0;
     audio_src_ = src;
     audio_out_ = out;
     AVChannelLayout sink_layout{};

@@ -144,6 +144,10 @@ private:
     AVFilterContext* audio_src_ = nullptr; // "asrc"
     AVFilterContext* audio_out_ = nullptr; // "aout"
     FramePtr decoded_frame_, output_frame_, audio_frame_, audio_block_;
+    // What the graphs were built for (decoders update their own fields when the stream changes).
+    int video_in_w_ = 0, video_in_h_ = 0, video_in_fmt_ = -1;
+    int audio_in_fmt_ = -1, audio_in_rate_ = 0, audio_in_channels_ = 0;
+    uint64_t audio_in_mask_ = 0;
     double origin_seconds_ = 0;
     double video_clock_ = 0, audio_clock_ = 0; // seconds, next picture / next audio byte
     // After a seek: drop units that end before this time (seconds); -1 when not skipping.

@@ -9,6 +9,7 @@
 extern "C" {
 #include <libavfilter/buffersink.h>
 #include <libavfilter/buffersrc.h>
+#include <libavutil/channel_layout.h>
 #include <libavutil/imgutils.h>
 }
 
@@ -119,6 +120,17 @@ void TFFPushSource::HandleVideoPacket(const AVPacket* pkt, double loop_offset) {
 }
 
 void TFFPushSource::FeedVideoFrame(AVFrame* frame, double loop_offset) {
+    if (frame->width != video_in_w_ || frame->height != video_in_h_ || frame->format != video_in_fmt_) {
+        // The source changed its picture size or format mid-stream (a broadcast or DVD cut):
+        // build the graph for the new pictures and give the renderer the new type.
+        video_dec_->width = frame->width;
+        video_dec_->height = frame->height;
+        video_dec_->pix_fmt = static_cast<AVPixelFormat>(frame->format);
+        const int old_w = out_width_, old_h = out_height_;
+        BuildVideoGraph();
+        if (out_width_ != old_w || out_height_ != old_h)
+            video_pin_->RenegotiateFormat();
+    }
     frame->pts = frame->best_effort_timestamp;
     if (frame->interlaced_frame && !frame->top_field_first)
         DeinterlaceBottomFieldInPlace(frame);
@@ -226,6 +238,27 @@ void TFFPushSource::FeedAudioFrame(AVFrame* frame, double loop_offset) {
     const AVCodecContext* dec = audio_dec_.get();
     if (frame->nb_samples <= 0)
         return;
+    if (frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) {
+        // Channels without a layout get the default one for their count, the one the graph was
+        // built with, as the audio source filter compares layouts.
+        const int n = frame->ch_layout.nb_channels;
+        av_channel_layout_uninit(&frame->ch_layout);
+        av_channel_layout_default(&frame->ch_layout, n);
+    }
+    const uint64_t mask = frame->ch_layout.order == AV_CHANNEL_ORDER_NATIVE ? frame->ch_layout.u.mask : 0;
+    if (frame->format != audio_in_fmt_ || frame->sample_rate != audio_in_rate_ ||
+        frame->ch_layout.nb_channels != audio_in_channels_ || mask != audio_in_mask_) {
+        // New sample format, rate or channels mid-stream: the audio source filter cannot take them,
+        // so build the graph again; the pin follows when what it delivers changes.
+        audio_dec_->sample_fmt = static_cast<AVSampleFormat>(frame->format);
+        audio_dec_->sample_rate = frame->sample_rate;
+        av_channel_layout_uninit(&audio_dec_->ch_layout);
+        av_channel_layout_copy(&audio_dec_->ch_layout, &frame->ch_layout);
+        const int old_channels = audio_pin_->Channels(), old_rate = audio_pin_->SampleRate();
+        BuildAudioGraph();
+        if (audio_pin_->Channels() != old_channels || audio_pin_->SampleRate() != old_rate)
+            audio_pin_->RenegotiateFormat();
+    }
     // Each decoded chunk carries its own time; a packet's time would repeat for every chunk.
     if (frame->best_effort_timestamp != AV_NOPTS_VALUE)
         audio_clock_ = PacketSeconds(frame->best_effort_timestamp, audio_st_);

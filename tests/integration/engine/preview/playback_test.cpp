@@ -174,6 +174,22 @@ TEST(PreviewPlayback, LiveAudioFilterChangeRenegotiatesTheRate) {
     EXPECT_THROW(play.source->SetAudioFilters("nosuchfilter"), Error);
 }
 
+TEST(PreviewPlayback, MidStreamFormatChangesReachTheRenderers) {
+    Playback play(Media("format_change.ts"));
+    ASSERT_EQ(play.load_result, S_OK);
+    ASSERT_TRUE(play.PlayToEnd());
+    const auto pictures = play.recorder.Pictures();
+    ASSERT_FALSE(pictures.empty());
+    EXPECT_EQ(pictures.front().width, 320);
+    EXPECT_EQ(pictures.back().width, 352);
+    EXPECT_EQ(pictures.back().height, 288);
+    EXPECT_GT(pictures.size(), 80u);
+    const auto audio = play.recorder.Audio();
+    ASSERT_FALSE(audio.empty());
+    EXPECT_EQ(audio.front().rate, 44100);
+    EXPECT_EQ(audio.back().rate, 48000);
+}
+
 TEST(PreviewPlayback, AudioOnlySourcePlaysItsAudio) {
     Playback play(Media("audio.mp3"));
     ASSERT_EQ(play.load_result, S_OK);
