@@ -203,8 +203,13 @@ std::string ApplyProfileAndFilters(const QCommandLineParser& parser, const Profi
     profile->Apply(options);
 
     const bool image_sequence = qobject_cast<TAVImageProfile*>(profile) != nullptr;
-    if (image_sequence)
+    if (image_sequence) {
         options->SetOutputFormat(QStringLiteral("image2")); // ".gif" alone would pick the animated GIF muxer
+        // The image muxer guesses its encoder from the extension but has no entry for GIF (it would
+        // write JPEG data into .gif files).
+        if (profile->Extension().endsWith(QLatin1String(".gif"), Qt::CaseInsensitive))
+            options->VideoOptions()->SetEncoderVideoCodecName(QStringLiteral("gif"));
+    }
     for (QString& out : outputs) {
         if (QFileInfo(out).isDir() && !inputs.isEmpty())
             out = QDir(out).filePath(QFileInfo(inputs[0]).completeBaseName() + profile->Extension());
