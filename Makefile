@@ -41,10 +41,10 @@ tsan: deps
 	cmake --preset tsan >/dev/null
 	cmake --build --preset tsan
 	TSAN_OPTIONS="suppressions=$(CURDIR)/tests/sanitizers/tsan.supp second_deadlock_stack=1" \
-		ctest --preset tsan -L 'unit|integration' -R '$(TSAN_TESTS)'
+		ctest --preset tsan -L '$(TSAN_LABELS)'
 
-# The engine and runner suites are the ones whose threads matter.
-TSAN_TESTS := engine|tasks|platform|make_test_media
+# The engine, runner and platform suites are the ones whose threads matter.
+TSAN_LABELS := -(engine|tasks|platform)$$
 
 # The XML reader under libFuzzer (clang, AddressSanitizer + UBSan) for FUZZ_SECONDS over the seed
 # documents of fuzz/corpus; new inputs go to build-fuzz/corpus, crashes to build-fuzz/.
