@@ -173,6 +173,25 @@ TEST(UserProfiles, UnwritableFileFailsWithItsPathAndLosesNothing) {
     EXPECT_EQ(catalogue->Count(), 147);
 }
 
+TEST(IniFile, ValuesComeBackExactly) {
+    test::TempDir dir;
+    const QString path = QString::fromStdString((dir / "values.ini").string());
+    const QStringList values = {" leading", "trailing ", "\"quoted\"", "\"a b\"", "\"", "音频", "a=b;c#d", "", "x\"y"};
+    {
+        IniFile ini(path);
+        for (int i = 0; i < values.size(); ++i)
+            ini.WriteString("S", TAVProfile::Key("V", i), values[i]);
+        ini.WriteFloat("S", "F", 12.2);
+        ini.Save();
+    }
+    const IniFile ini(path);
+    for (int i = 0; i < values.size(); ++i)
+        EXPECT_EQ(ini.ReadString("S", TAVProfile::Key("V", i), "missing"), values[i]) << i;
+    EXPECT_EQ(ini.ReadString("S", "F", ""), "12.2");
+    EXPECT_EQ(ini.ReadInteger("S", "V0", 7), 7); // not a number: the fallback
+    EXPECT_EQ(ini.ReadString("S", "Nope", "fallback"), "fallback");
+}
+
 TEST(UserProfiles, PathIsInTheApplicationDataFolder) {
     test::TempDir dir;
     qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dir.path().string()));
