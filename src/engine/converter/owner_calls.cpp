@@ -74,11 +74,8 @@ bool OwnerCalls::WaitUntil(const std::function<bool()>& done, int timeout_ms) {
         auto wait = std::chrono::milliseconds(50);
         if (timeout_ms >= 0)
             wait = std::min(wait, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()));
-        // A system-clock deadline: the steady-clock wait of the standard library is invisible to
-        // the thread sanitizer, which then reports races that are not there. A clock step only
-        // changes one short wait.
         if (wait.count() > 0)
-            changed_.wait_until(lock, std::chrono::system_clock::now() + wait);
+            changed_.wait_for(lock, wait);
         if (timeout_ms >= 0 && Clock::now() >= deadline && queue_.empty()) {
             lock.unlock();
             result = done();
