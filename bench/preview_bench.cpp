@@ -19,7 +19,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+double Seconds(Clock::time_point since) {
+    return std::chrono::duration<double>(Clock::now() - since).count();
+}
 
 double CpuSeconds(int who) {
     rusage u{};
@@ -46,8 +48,8 @@ int main(int argc, char** argv) {
     const int loops = std::atoi(argv[3]);
 
     // ffmpeg decoding the same file (video and audio), same decoder threads.
-    const std::string cmd = "ffmpeg -nostdin -v error -threads " + std::to_string(threads) + " -i '" + file +
-                            "' -f null - ";
+    const std::string cmd =
+        "ffmpeg -nostdin -v error -threads " + std::to_string(threads) + " -i '" + file + "' -f null - ";
     const double ffmpeg_cpu0 = CpuSeconds(RUSAGE_CHILDREN);
     auto t0 = Clock::now();
     if (std::system(cmd.c_str()) != 0) {
@@ -103,8 +105,9 @@ int main(int argc, char** argv) {
     const double ffmpeg_fps = (pictures_per_pass > 0 ? pictures_per_pass : pictures / loops) / ffmpeg_wall;
     std::printf("file            %s (%d decoder threads)\n", file.c_str(), threads);
     std::printf("ffmpeg          %.2f s wall, %.2f s CPU, %.1f fps\n", ffmpeg_wall, ffmpeg_cpu, ffmpeg_fps);
-    std::printf("preview         %ld pictures in %d passes, %.2f s wall, %.2f s CPU, %.1f fps (first pass %.2f s)\n",
-                pictures.load(), loops, wall, cpu, preview_fps, first_pass_wall);
+    std::printf(
+        "preview         %ld pictures in %d passes, %.2f s wall, %.2f s CPU, %.1f fps (first pass %.2f s)\n",
+        pictures.load(), loops, wall, cpu, preview_fps, first_pass_wall);
     std::printf("ratio           %.2f x ffmpeg's rate (target >= 0.8)\n", preview_fps / ffmpeg_fps);
     std::printf("peak memory     %ld KiB\n", self.ru_maxrss);
     std::printf("resident KiB after each pass:");

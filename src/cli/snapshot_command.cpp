@@ -25,7 +25,8 @@ int RunSnapshotCommand(int argc, char** argv) {
     parser.addOption({"at", "time of the picture in seconds (default 0)", "SECONDS", "0"});
     parser.addOption({{"o", "output"}, "the PNG file to write", "IMAGE.png"});
     parser.addOption({"vf", "a video filter graph, as in ffmpeg's -vf", "GRAPH"});
-    parser.addOption({"dvd-title", "FILE is a DVD: take the picture from this title (all its chapters)", "N"});
+    parser.addOption(
+        {"dvd-title", "FILE is a DVD: take the picture from this title (all its chapters)", "N"});
     QStringList args;
     for (int i = 0; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
@@ -77,8 +78,8 @@ int RunSnapshotCommand(int argc, char** argv) {
         }
         const SnapshotPicture picture = GrabPicture(source, at, parser.value("vf").toStdString());
         SavePicturePng(picture, parser.value("output").toStdString());
-        std::printf("%s: %dx%d picture at %.3f s\n", qPrintable(parser.value("output")), picture.width, picture.height,
-                    at);
+        std::printf("%s: %dx%d picture at %.3f s\n", qPrintable(parser.value("output")), picture.width,
+                    picture.height, at);
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vconv snapshot: %s\n", e.what());

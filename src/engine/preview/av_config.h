@@ -15,7 +15,8 @@ enum TAVShowMode : int {
 class IAVConfig;
 
 // Called with each picture just before it is delivered (the picture may be changed in place).
-using TFFOnBufferEvent = std::function<void(IAVConfig* sender, uint8_t* buf, int video_width, int video_height)>;
+using TFFOnBufferEvent =
+    std::function<void(IAVConfig* sender, uint8_t* buf, int video_width, int video_height)>;
 // Called with each PCM block just before it is delivered.
 using TFFOnAudioBufferEvent = std::function<void(IAVConfig* sender, uint8_t* buf, int cb_data)>;
 

@@ -11,7 +11,7 @@ namespace vc {
 
 struct TFFSample {
     std::unique_ptr<uint8_t, AvFreeDeleter> Data; // allocated with av_malloc
-    double StartTime = 0; // seconds, loop offset included
+    double StartTime = 0;                         // seconds, loop offset included
     double StopTime = 0;
     int32_t Size = 0;
     int32_t Offset = 0;

@@ -240,7 +240,8 @@ HResult FilterGraph::Render(SourceStream* pin) {
     return S_OK;
 }
 
-HResult FilterGraph::SetPositions(RefTime* current, uint32_t current_flags, RefTime* stop, uint32_t stop_flags) {
+HResult FilterGraph::SetPositions(RefTime* current, uint32_t current_flags, RefTime* stop,
+                                  uint32_t stop_flags) {
     std::lock_guard lock(mutex_);
     TBCSourceSeeking* seeking = SeekingLocked();
     if (!seeking)

@@ -25,7 +25,9 @@ std::string DescribeMediaType(const MediaType& t) {
     switch (t.major) {
     case MajorType::Video:
         std::snprintf(text, sizeof text, "video %s %dx%d",
-                      t.subtype == SubType::YV12 ? "YV12" : t.subtype == SubType::RGB32 ? "RGB32" : "?",
+                      t.subtype == SubType::YV12    ? "YV12"
+                      : t.subtype == SubType::RGB32 ? "RGB32"
+                                                    : "?",
                       t.video.bmi.width, t.video.bmi.height);
         return text;
     case MajorType::Audio:

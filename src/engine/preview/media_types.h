@@ -28,8 +28,12 @@ inline constexpr HResult VFW_E_NOT_CONNECTED = static_cast<HResult>(0x80040209);
 inline constexpr HResult VFW_E_WRONG_STATE = static_cast<HResult>(0x80040227);
 inline constexpr HResult VFW_E_TYPE_NOT_ACCEPTED = static_cast<HResult>(0x8004022A);
 
-constexpr bool Succeeded(HResult hr) { return hr >= 0; }
-constexpr bool Failed(HResult hr) { return hr < 0; }
+constexpr bool Succeeded(HResult hr) {
+    return hr >= 0;
+}
+constexpr bool Failed(HResult hr) {
+    return hr < 0;
+}
 
 enum class MajorType { None, Video, Audio, Stream };
 enum class SubType { None, RGB32, YV12, PCM };

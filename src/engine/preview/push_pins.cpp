@@ -15,12 +15,15 @@ namespace {
 constexpr const char* kPinObjectName = "FFMPEG Push Source Pin";
 constexpr const char* kPinName = "Out";
 
-RefTime ToRefTime(double seconds) { return static_cast<RefTime>(std::trunc(seconds * kUnitsPerSecond)); }
+RefTime ToRefTime(double seconds) {
+    return static_cast<RefTime>(std::trunc(seconds * kUnitsPerSecond));
+}
 } // namespace
 
 // --- common part ------------------------------------------------------------------------------
 
-TBCPushPin::TBCPushPin(TFFPushSource* source) : SourceStream(kPinObjectName, source, kPinName), source_(source) {}
+TBCPushPin::TBCPushPin(TFFPushSource* source)
+    : SourceStream(kPinObjectName, source, kPinName), source_(source) {}
 
 TBCPushPin::~TBCPushPin() = default;
 
@@ -42,7 +45,9 @@ void TBCPushPin::ClearQueues() {
     ClearLocked();
 }
 
-void TBCPushPin::ClearLocked() { queue_.clear(); }
+void TBCPushPin::ClearLocked() {
+    queue_.clear();
+}
 
 void TBCPushPin::SetFirstSample() {
     std::lock_guard lock(pin_lock_);
@@ -98,7 +103,9 @@ HResult TBCPushPin::RenegotiateFormat() {
 
 // --- video pin --------------------------------------------------------------------------------
 
-TBCPushPinBitmap::~TBCPushPinBitmap() { ShutdownWorker(); }
+TBCPushPinBitmap::~TBCPushPinBitmap() {
+    ShutdownWorker();
+}
 
 void TBCPushPinBitmap::PushSubtitle(std::unique_ptr<TFFSubtitle> subtitle) {
     std::lock_guard lock(pin_lock_);
@@ -119,7 +126,6 @@ void TBCPushPinBitmap::ClearLocked() {
     queue_.clear();
     subtitles_.clear();
 }
-
 
 HResult TBCPushPinBitmap::GetMediaType(int position, MediaType* type) {
     if (position < 0)
@@ -193,8 +199,8 @@ HResult TBCPushPinBitmap::SetMediaType(const MediaType& type) {
 HResult TBCPushPinBitmap::DecideBufferSize(MemAllocator& allocator, AllocatorProperties* request) {
     const MediaType t = CurrentMediaType();
     request->buffers = 1;
-    request->buffer_size = static_cast<int32_t>(t.video.bmi.size_image ? t.video.bmi.size_image
-                                                                       : BitmapImageSize(t.video.bmi));
+    request->buffer_size =
+        static_cast<int32_t>(t.video.bmi.size_image ? t.video.bmi.size_image : BitmapImageSize(t.video.bmi));
     AllocatorProperties actual;
     HResult hr = allocator.SetProperties(*request, &actual);
     if (Failed(hr))
@@ -229,7 +235,8 @@ HResult TBCPushPinBitmap::FillBuffer(MediaSample& sample) {
         auto copy_rows = [&](int64_t in_offset, int64_t out_offset, int rows, int row_bytes, int in_stride,
                              int out_stride) {
             for (int r = 0; r < rows; ++r) {
-                const int64_t src = in_offset + int64_t{r} * in_stride, dst = out_offset + int64_t{r} * out_stride;
+                const int64_t src = in_offset + int64_t{r} * in_stride,
+                              dst = out_offset + int64_t{r} * out_stride;
                 if (src + row_bytes > in_size || dst + row_bytes > out_size)
                     return;
                 std::memcpy(out + dst, in + src, static_cast<size_t>(row_bytes));
@@ -248,7 +255,8 @@ HResult TBCPushPinBitmap::FillBuffer(MediaSample& sample) {
 
     if (first_sample_)
         segment_start_ = static_cast<double>(source_->StartPositionLocked()) / kUnitsPerSecond;
-    sample.SetTime(ToRefTime(picture->StartTime - segment_start_), ToRefTime(picture->StopTime - segment_start_));
+    sample.SetTime(ToRefTime(picture->StartTime - segment_start_),
+                   ToRefTime(picture->StopTime - segment_start_));
     sample.SetSyncPoint(true);
     sample.SetDiscontinuity(first_sample_);
     first_sample_ = false;
@@ -260,7 +268,9 @@ HResult TBCPushPinBitmap::FillBuffer(MediaSample& sample) {
 
 TBCPushPinWav::TBCPushPinWav(TFFPushSource* source) : TBCPushPin(source) {}
 
-TBCPushPinWav::~TBCPushPinWav() { ShutdownWorker(); }
+TBCPushPinWav::~TBCPushPinWav() {
+    ShutdownWorker();
+}
 
 void TBCPushPinWav::SetAudioFormat(int channels, int sample_rate) {
     std::lock_guard lock(pin_lock_);

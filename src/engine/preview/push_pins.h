@@ -43,7 +43,7 @@ protected:
     std::mutex pin_lock_; // guards the queues, the ring and every field of the derived pins
     std::deque<std::unique_ptr<TFFSample>> queue_;
     bool first_sample_ = true;
-    double segment_start_ = 0; // seconds
+    double segment_start_ = 0;   // seconds
     bool announce_type_ = false; // attach the current type to the next sample
 };
 

@@ -223,7 +223,7 @@ double TFFPushSource::PacketSeconds(int64_t ts, const AVStream* st) const {
 // --- decoders -----------------------------------------------------------------------------------
 
 void TFFPushSource::OpenStream(Kind kind) {
-    const std::vector<int>& list = kind == Kind::Video ? video_streams_
+    const std::vector<int>& list = kind == Kind::Video   ? video_streams_
                                    : kind == Kind::Audio ? audio_streams_
                                                          : subtitle_streams_;
     const int cur = kind == Kind::Video ? cur_video_ : kind == Kind::Audio ? cur_audio_ : cur_subtitle_;
@@ -319,19 +319,22 @@ void TFFPushSource::BuildVideoGraph() {
         sar = AVRational{0, 1};
     AVRational tb = video_st_->time_base;
     char args[512];
-    std::snprintf(args, sizeof args, "video_size=%dx%d:pix_fmt=%d:time_base=%d/%d:pixel_aspect=%d/%d", dec->width,
-                  dec->height, static_cast<int>(dec->pix_fmt), tb.num, tb.den, sar.num, sar.den);
+    std::snprintf(args, sizeof args, "video_size=%dx%d:pix_fmt=%d:time_base=%d/%d:pixel_aspect=%d/%d",
+                  dec->width, dec->height, static_cast<int>(dec->pix_fmt), tb.num, tb.den, sar.num, sar.den);
     const AVRational fr = av_guess_frame_rate(container_.get(), video_st_, nullptr);
     if (fr.num > 0 && fr.den > 0)
-        std::snprintf(args + std::strlen(args), sizeof args - std::strlen(args), ":frame_rate=%d/%d", fr.num, fr.den);
+        std::snprintf(args + std::strlen(args), sizeof args - std::strlen(args), ":frame_rate=%d/%d", fr.num,
+                      fr.den);
     AVFilterContext* src = nullptr;
     AVFilterContext* out = nullptr;
-    if (avfilter_graph_create_filter(&src, avfilter_get_by_name("buffer"), "src", args, nullptr, graph.get()) < 0)
+    if (avfilter_graph_create_filter(&src, avfilter_get_by_name("buffer"), "src", args, nullptr,
+                                     graph.get()) < 0)
         throw Error("Can not create filter");
     if (avfilter_graph_create_filter(&out, avfilter_get_by_name("buffersink"), "out", nullptr, nullptr,
                                      graph.get()) < 0)
         throw Error("Can not create filter");
-    const AVPixelFormat fmts[] = {ShowMode() == smRgb32 ? AV_PIX_FMT_BGRA : AV_PIX_FMT_YUV420P, AV_PIX_FMT_NONE};
+    const AVPixelFormat fmts[] = {ShowMode() == smRgb32 ? AV_PIX_FMT_BGRA : AV_PIX_FMT_YUV420P,
+                                  AV_PIX_FMT_NONE};
     if (av_opt_set_int_list(out, "pix_fmts", fmts, AV_PIX_FMT_NONE, AV_OPT_SEARCH_CHILDREN) < 0)
         throw Error("Can not create filter");
 
@@ -383,11 +386,12 @@ void TFFPushSource::BuildAudioGraph() {
     char layout[128] = {0};
     av_channel_layout_describe(&dec->ch_layout, layout, sizeof layout);
     char args[512];
-    std::snprintf(args, sizeof args, "time_base=1/%d:sample_rate=%d:sample_fmt=%s:channel_layout=%s", dec->sample_rate,
-                  dec->sample_rate, av_get_sample_fmt_name(dec->sample_fmt), layout);
+    std::snprintf(args, sizeof args, "time_base=1/%d:sample_rate=%d:sample_fmt=%s:channel_layout=%s",
+                  dec->sample_rate, dec->sample_rate, av_get_sample_fmt_name(dec->sample_fmt), layout);
     AVFilterContext* src = nullptr;
     AVFilterContext* out = nullptr;
-    if (avfilter_graph_create_filter(&src, avfilter_get_by_name("abuffer"), "asrc", args, nullptr, graph.get()) < 0)
+    if (avfilter_graph_create_filter(&src, avfilter_get_by_name("abuffer"), "asrc", args, nullptr,
+                                     graph.get()) < 0)
         throw Error("Can not create filter");
     if (avfilter_graph_create_filter(&out, avfilter_get_by_name("abuffersink"), "aout", nullptr, nullptr,
                                      graph.get()) < 0)
@@ -409,9 +413,9 @@ void TFFPushSource::BuildAudioGraph() {
             inputs->name = av_strdup("out");
             inputs->filter_ctx = out;
         }
-        const int rc = (outputs && inputs)
-                           ? avfilter_graph_parse_ptr(graph.get(), filters.c_str(), &inputs, &outputs, nullptr)
-                           : AVERROR(ENOMEM);
+        const int rc = (outputs && inputs) ? avfilter_graph_parse_ptr(graph.get(), filters.c_str(), &inputs,
+                                                                      &outputs, nullptr)
+                                           : AVERROR(ENOMEM);
         avfilter_inout_free(&inputs);
         avfilter_inout_free(&outputs);
         if (rc < 0)
@@ -435,16 +439,26 @@ void TFFPushSource::BuildAudioGraph() {
     audio_ready_ = true;
 }
 
-bool TFFPushSource::VideoPathReady() const { return video_ready_.load(); }
-bool TFFPushSource::AudioPathReady() const { return audio_ready_.load(); }
+bool TFFPushSource::VideoPathReady() const {
+    return video_ready_.load();
+}
+bool TFFPushSource::AudioPathReady() const {
+    return audio_ready_.load();
+}
 
 // --- configuration ------------------------------------------------------------------------------
 
-bool TFFPushSource::HasVideo() { return !video_streams_.empty() && (!loaded_ || video_ready_); }
+bool TFFPushSource::HasVideo() {
+    return !video_streams_.empty() && (!loaded_ || video_ready_);
+}
 
-bool TFFPushSource::HasAudio() { return !audio_streams_.empty() && !disable_audio_ && (!loaded_ || audio_ready_); }
+bool TFFPushSource::HasAudio() {
+    return !audio_streams_.empty() && !disable_audio_ && (!loaded_ || audio_ready_);
+}
 
-bool TFFPushSource::HasSubtitle() { return !subtitle_streams_.empty(); }
+bool TFFPushSource::HasSubtitle() {
+    return !subtitle_streams_.empty();
+}
 
 void TFFPushSource::SetVideoFilters(const std::string& filters) {
     std::lock_guard lock(reconfig_lock_);
@@ -478,7 +492,9 @@ void TFFPushSource::SetAudioFilters(const std::string& filters) {
     audio_pin_->RenegotiateFormat();
 }
 
-void TFFPushSource::SetDisableAudio(bool disable) { disable_audio_ = disable; }
+void TFFPushSource::SetDisableAudio(bool disable) {
+    disable_audio_ = disable;
+}
 
 void TFFPushSource::SetOnBuffer(TFFOnBufferEvent event) {
     std::lock_guard lock(events_mutex_);
@@ -496,9 +512,15 @@ void TFFPushSource::SetLoopCount(int count) {
     loop_count_ = count;
 }
 
-int TFFPushSource::GetAudioStreamCount() { return static_cast<int>(audio_streams_.size()); }
-int TFFPushSource::GetVideoStreamCount() { return static_cast<int>(video_streams_.size()); }
-int TFFPushSource::GetSubtitleStreamCount() { return static_cast<int>(subtitle_streams_.size()); }
+int TFFPushSource::GetAudioStreamCount() {
+    return static_cast<int>(audio_streams_.size());
+}
+int TFFPushSource::GetVideoStreamCount() {
+    return static_cast<int>(video_streams_.size());
+}
+int TFFPushSource::GetSubtitleStreamCount() {
+    return static_cast<int>(subtitle_streams_.size());
+}
 
 int TFFPushSource::GetVideoWidth() {
     if (video_streams_.empty())
@@ -556,9 +578,13 @@ void TFFPushSource::SetSubtitleStream(int index) {
     OpenStream(Kind::Subtitle);
 }
 
-void TFFPushSource::SetShowMode(TAVShowMode mode) { show_mode_ = mode; }
+void TFFPushSource::SetShowMode(TAVShowMode mode) {
+    show_mode_ = mode;
+}
 
-void TFFPushSource::SetThreadCount(int count) { thread_count_ = count; }
+void TFFPushSource::SetThreadCount(int count) {
+    thread_count_ = count;
+}
 
 void TFFPushSource::FireOnBuffer(uint8_t* buf, int width, int height) {
     TFFOnBufferEvent event;

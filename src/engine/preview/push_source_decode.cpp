@@ -15,10 +15,10 @@ extern "C" {
 
 #include <pthread.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstring>
-#include <algorithm>
 #include <limits>
 
 namespace vc {
@@ -207,7 +207,8 @@ void TFFPushSource::HandleSubtitlePacket(AVPacket* pkt, double loop_offset) {
     const double pts = pkt->pts != AV_NOPTS_VALUE ? PacketSeconds(pkt->pts, subtitle_st_) : 0.0;
     auto sub = std::make_unique<TFFSubtitle>();
     int got = 0;
-    if (avcodec_decode_subtitle2(subtitle_dec_.get(), &sub->Sub, &got, pkt) < 0 || !got || sub->Sub.format != 0)
+    if (avcodec_decode_subtitle2(subtitle_dec_.get(), &sub->Sub, &got, pkt) < 0 || !got ||
+        sub->Sub.format != 0)
         return;
     if (ShowMode() == smYv12)
         ConvertPaletteToYuv(sub->Sub);
@@ -273,7 +274,8 @@ void TFFPushSource::FeedAudioFrame(AVFrame* frame, double loop_offset) {
     av_channel_layout_uninit(&audio_block_->ch_layout);
     // The sink may hand back none, one or several blocks for a chunk; each is timed on its own.
     while (av_buffersink_get_frame(audio_out_, audio_block_.get()) >= 0) {
-        const double pts = audio_block_->pts != AV_NOPTS_VALUE ? audio_block_->pts * av_q2d(sink_tb) : audio_clock_;
+        const double pts =
+            audio_block_->pts != AV_NOPTS_VALUE ? audio_block_->pts * av_q2d(sink_tb) : audio_clock_;
         int bytes = 2 * audio_block_->nb_samples * channels;
         const double bytes_per_second = 2.0 * channels * rate;
         audio_clock_ += bytes / bytes_per_second;

@@ -82,7 +82,9 @@ void Renderer::Disconnect() {
     connected_ = false;
 }
 
-HResult Renderer::NotifyAllocator(const std::shared_ptr<MemAllocator>&, bool) { return S_OK; }
+HResult Renderer::NotifyAllocator(const std::shared_ptr<MemAllocator>&, bool) {
+    return S_OK;
+}
 
 MediaType Renderer::ConnectedType() const {
     std::lock_guard lock(mutex_);
@@ -137,7 +139,9 @@ HResult Renderer::Receive(MediaSample& sample) {
     return S_OK;
 }
 
-HResult Renderer::NewSegment(RefTime, RefTime, double) { return S_OK; }
+HResult Renderer::NewSegment(RefTime, RefTime, double) {
+    return S_OK;
+}
 
 HResult Renderer::BeginFlush() {
     {
@@ -190,7 +194,8 @@ void VideoRenderer::Render(const MediaSample& sample, const MediaType& type, Ref
     p.discontinuity = sample.IsDiscontinuity();
     p.sync_point = sample.IsSyncPoint();
     p.format = type.subtype;
-    p.width = type.video.source.IsEmpty() ? type.video.bmi.width : type.video.source.right - type.video.source.left;
+    p.width =
+        type.video.source.IsEmpty() ? type.video.bmi.width : type.video.source.right - type.video.source.left;
     p.height = type.video.bmi.height < 0 ? -type.video.bmi.height : type.video.bmi.height;
     p.stride = BitmapStride(type.video.bmi);
     p.data = sample.Pointer();
@@ -233,7 +238,9 @@ bool AudioRenderer::HasDevice() const {
     return output_ && output_->IsDevice();
 }
 
-RefTime AudioRenderer::Lead() const { return HasDevice() ? kUnitsPerSecond / 5 : 0; }
+RefTime AudioRenderer::Lead() const {
+    return HasDevice() ? kUnitsPerSecond / 5 : 0;
+}
 
 void AudioRenderer::Render(const MediaSample& sample, const MediaType& type, RefTime) {
     {
@@ -255,7 +262,8 @@ void AudioRenderer::Render(const MediaSample& sample, const MediaType& type, Ref
 
 void AudioRenderer::OnFormatChange(const MediaType& type) {
     const MediaType current = ConnectedType();
-    if (current.wave.samples_per_sec == type.wave.samples_per_sec && current.wave.channels == type.wave.channels)
+    if (current.wave.samples_per_sec == type.wave.samples_per_sec &&
+        current.wave.channels == type.wave.channels)
         return;
     auto output = CreateAudioOutput(static_cast<int>(type.wave.samples_per_sec), type.wave.channels);
     std::lock_guard lock(output_mutex_);

@@ -115,7 +115,8 @@ private:
 class VideoRenderer final : public Renderer {
 public:
     using Presenter = std::function<void(const PresentedPicture&)>;
-    VideoRenderer(EventSink* graph, Presenter presenter) : Renderer(graph), presenter_(std::move(presenter)) {}
+    VideoRenderer(EventSink* graph, Presenter presenter)
+        : Renderer(graph), presenter_(std::move(presenter)) {}
     HResult QueryAccept(const MediaType& type) override;
 
 protected:

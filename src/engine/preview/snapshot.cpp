@@ -14,7 +14,8 @@
 
 namespace vc {
 
-SnapshotPicture GrabPicture(const std::string& source_name, double seconds, const std::string& video_filters) {
+SnapshotPicture GrabPicture(const std::string& source_name, double seconds,
+                            const std::string& video_filters) {
     if (!(seconds >= 0) || !std::isfinite(seconds))
         throw Error("The time must be a number of seconds, 0 or more");
     std::mutex mutex;
@@ -119,13 +120,15 @@ void SavePicturePng(const SnapshotPicture& picture, const std::string& path) {
         }
     }
     frame->pts = 0;
-    if ((rc = avcodec_send_frame(enc.get(), frame.get())) < 0 || (rc = avcodec_send_frame(enc.get(), nullptr)) < 0 ||
+    if ((rc = avcodec_send_frame(enc.get(), frame.get())) < 0 ||
+        (rc = avcodec_send_frame(enc.get(), nullptr)) < 0 ||
         (rc = avcodec_receive_packet(enc.get(), pkt.get())) < 0)
         throw Error("Cannot make a PNG picture: " + FfErrorText(rc));
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
     if (!file)
         throw Error("Cannot write " + path + ": check that the folder exists and is writable");
-    if (std::fwrite(pkt->data, 1, static_cast<size_t>(pkt->size), file.get()) != static_cast<size_t>(pkt->size) ||
+    if (std::fwrite(pkt->data, 1, static_cast<size_t>(pkt->size), file.get()) !=
+            static_cast<size_t>(pkt->size) ||
         std::fclose(file.release()) != 0)
         throw Error("Cannot write " + path + ": the disk may be full");
 }

@@ -26,7 +26,9 @@ HResult TBCSourceSeeking::QueryPreferredFormat(TimeFormat* format) const {
     return S_OK;
 }
 
-HResult TBCSourceSeeking::GetTimeFormat(TimeFormat* format) const { return QueryPreferredFormat(format); }
+HResult TBCSourceSeeking::GetTimeFormat(TimeFormat* format) const {
+    return QueryPreferredFormat(format);
+}
 
 HResult TBCSourceSeeking::IsUsingTimeFormat(TimeFormat format) const {
     return format == TimeFormat::MediaTime ? S_OK : S_FALSE;
@@ -52,7 +54,9 @@ HResult TBCSourceSeeking::GetStopPosition(RefTime* stop) {
     return S_OK;
 }
 
-HResult TBCSourceSeeking::GetCurrentPosition(RefTime*) { return E_NOTIMPL; }
+HResult TBCSourceSeeking::GetCurrentPosition(RefTime*) {
+    return E_NOTIMPL;
+}
 
 HResult TBCSourceSeeking::ConvertTimeFormat(RefTime* target, const TimeFormat* target_format, RefTime source,
                                             const TimeFormat* source_format) {

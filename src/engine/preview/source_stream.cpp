@@ -42,7 +42,9 @@ HResult BaseFilter::Stop() {
     return S_OK;
 }
 
-void BaseFilter::JoinGraph(EventSink* graph) { graph_ = graph; }
+void BaseFilter::JoinGraph(EventSink* graph) {
+    graph_ = graph;
+}
 
 void BaseFilter::NotifyEvent(GraphEvent event, HResult param) {
     if (EventSink* g = graph_.load())
@@ -52,7 +54,9 @@ void BaseFilter::NotifyEvent(GraphEvent event, HResult param) {
 SourceStream::SourceStream(std::string object_name, BaseFilter* filter, std::string pin_name)
     : object_name_(std::move(object_name)), pin_name_(std::move(pin_name)), filter_(filter) {}
 
-SourceStream::~SourceStream() { ShutdownWorker(); }
+SourceStream::~SourceStream() {
+    ShutdownWorker();
+}
 
 void SourceStream::ShutdownWorker() {
     if (thread_.joinable())
@@ -65,7 +69,9 @@ HResult SourceStream::SetMediaType(const MediaType& type) {
     return S_OK;
 }
 
-void SourceStream::AdoptMediaType(const MediaType& type) { SetMediaType(type); }
+void SourceStream::AdoptMediaType(const MediaType& type) {
+    SetMediaType(type);
+}
 
 HResult SourceStream::Connect(InputPin* to) {
     if (!to)
@@ -216,10 +222,18 @@ HResult SourceStream::Inactive() {
     return S_OK;
 }
 
-HResult SourceStream::RunWorker() { return ThreadExists() ? CallWorker(Command::Run) : E_FAIL; }
-HResult SourceStream::PauseWorker() { return ThreadExists() ? CallWorker(Command::Pause) : E_FAIL; }
-HResult SourceStream::StopWorker() { return ThreadExists() ? CallWorker(Command::Stop) : E_FAIL; }
-bool SourceStream::ThreadExists() const { return thread_exists_.load(); }
+HResult SourceStream::RunWorker() {
+    return ThreadExists() ? CallWorker(Command::Run) : E_FAIL;
+}
+HResult SourceStream::PauseWorker() {
+    return ThreadExists() ? CallWorker(Command::Pause) : E_FAIL;
+}
+HResult SourceStream::StopWorker() {
+    return ThreadExists() ? CallWorker(Command::Stop) : E_FAIL;
+}
+bool SourceStream::ThreadExists() const {
+    return thread_exists_.load();
+}
 
 void SourceStream::NotifyData() {
     {

@@ -67,7 +67,7 @@ public:
 
 private:
     std::string name_;
-    std::mutex state_mutex_;                            // serialises state changes
+    std::mutex state_mutex_;                               // serialises state changes
     std::atomic<FilterState> state_{FilterState::Stopped}; // read by anyone
     std::atomic<EventSink*> graph_{nullptr};
 };
@@ -146,9 +146,9 @@ private:
     MediaType media_type_;
     std::shared_ptr<MemAllocator> allocator_;
 
-    std::mutex call_mutex_;               // one caller of the worker at a time
-    std::mutex command_mutex_;            // guards request_, reply_, replied_, data_ready_
-    std::condition_variable command_cv_;  // a request or data arrived
+    std::mutex call_mutex_;              // one caller of the worker at a time
+    std::mutex command_mutex_;           // guards request_, reply_, replied_, data_ready_
+    std::condition_variable command_cv_; // a request or data arrived
     std::condition_variable reply_cv_;
     Command request_ = Command::None;
     HResult reply_ = S_OK;

@@ -66,7 +66,8 @@ void DrawSubtitleRect(uint8_t* picture, int width, int height, TAVShowMode mode,
         uint8_t* row = picture + static_cast<size_t>(y + j) * width;
         for (int i = 0; i < w; ++i) {
             const uint32_t e = entry(i, j);
-            row[x + i] = static_cast<uint8_t>(BlendValue(row[x + i], (e >> 16) & 0xFF, static_cast<int>(e >> 24), 0));
+            row[x + i] =
+                static_cast<uint8_t>(BlendValue(row[x + i], (e >> 16) & 0xFF, static_cast<int>(e >> 24), 0));
         }
     }
     const int cw = width / 2, ch = height / 2;
@@ -131,7 +132,8 @@ bool DeinterlaceBottomFieldInPlace(AVFrame* frame) {
     const int planes = av_pix_fmt_count_planes(fmt);
     std::vector<uint8_t> above2, above1;
     for (int p = 0; p < planes; ++p) {
-        const int rows = (p == 1 || p == 2) ? AV_CEIL_RSHIFT(frame->height, desc->log2_chroma_h) : frame->height;
+        const int rows =
+            (p == 1 || p == 2) ? AV_CEIL_RSHIFT(frame->height, desc->log2_chroma_h) : frame->height;
         const int bytes = av_image_get_linesize(fmt, frame->width, p);
         if (rows < 3 || bytes <= 0)
             continue;

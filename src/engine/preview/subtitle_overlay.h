@@ -9,7 +9,9 @@
 namespace vc {
 
 // A new value `n` over an old value `o` with alpha `a`; `s` scales `o` for sums of 2^s values.
-constexpr int BlendValue(int o, int n, int a, int s) { return ((o << s) * (255 - a) + n * a) / (255 << s); }
+constexpr int BlendValue(int o, int n, int a, int s) {
+    return ((o << s) * (255 - a) + n * a) / (255 << s);
+}
 
 // Palette entries 0xAARRGGBB to 0xAAYYUUVV (studio range), for drawing onto YV12 pictures.
 void ConvertPaletteToYuv(AVSubtitle& sub);

@@ -51,7 +51,8 @@ TEST(PreviewPins, AudioBufferCountFollowsTheRate) {
         int channels, rate, buffers;
     };
     // More than two channels reach the pin mixed to stereo.
-    for (const Case& c : {Case{Media("audio.wav"), 2, 44100, 5}, Case{mono, 1, 8000, 1}, Case{surround, 2, 48000, 5}}) {
+    for (const Case& c :
+         {Case{Media("audio.wav"), 2, 44100, 5}, Case{mono, 1, 8000, 1}, Case{surround, 2, 48000, 5}}) {
         auto s = Loaded(c.file);
         auto* pin = s->AudioPin();
         MediaType t;

@@ -29,7 +29,7 @@ TEST(PreviewPlayback, PicturesArriveInOrderAtTheirFrameTimes) {
     EXPECT_EQ(play.source->GetVideoWidth(), 320);
     EXPECT_EQ(play.source->GetVideoHeight(), 240);
     ASSERT_TRUE(play.PlayToEnd()) << play.recorder.Pictures().size() << " pictures, "
-                                   << play.recorder.Audio().size() << " audio blocks";
+                                  << play.recorder.Audio().size() << " audio blocks";
 
     const auto pictures = play.recorder.Pictures();
     ASSERT_EQ(pictures.size(), 125u); // 5 s at 25 fps, none lost at the end

@@ -2,9 +2,9 @@
 // notifications, property rules, and presentation on the clock.
 #include "engine/preview/av_player.h"
 #include "engine/streams/stream_source.h"
+#include "platform/error.h"
 #include "preview_harness.h"
 #include "support/test_env.h"
-#include "platform/error.h"
 
 #include <gtest/gtest.h>
 
@@ -71,7 +71,7 @@ TEST(PreviewPlayer, OpenConfiguresTheSourceAndActivationRendersItsPins) {
 
     f.graph.SetActive(false);
     EXPECT_FALSE(f.player.Source()); // released when the graph removed it
-    f.player.SetShowMode(smYv12);   // allowed again
+    f.player.SetShowMode(smYv12);    // allowed again
 }
 
 TEST(PreviewPlayer, SameFilterTextIgnoringBlanksAndCaseLeavesTheSourceAlone) {

@@ -23,8 +23,8 @@ namespace {
 
 // ffmpeg's PSNR between two pictures ("inf" for identical ones becomes a large number).
 double Psnr(const std::filesystem::path& a, const std::filesystem::path& b) {
-    const auto r = RunProcess("ffmpeg", {"-nostdin", "-hide_banner", "-i", a.string(), "-i", b.string(), "-lavfi",
-                                         "psnr", "-f", "null", "-"});
+    const auto r = RunProcess("ffmpeg", {"-nostdin", "-hide_banner", "-i", a.string(), "-i", b.string(),
+                                         "-lavfi", "psnr", "-f", "null", "-"});
     std::smatch m;
     if (!std::regex_search(r.err, m, std::regex("average:(inf|[0-9.]+)")))
         return -1;
@@ -33,7 +33,8 @@ double Psnr(const std::filesystem::path& a, const std::filesystem::path& b) {
 
 std::filesystem::path FfmpegFrame(const std::filesystem::path& in, const std::string& at,
                                   const std::filesystem::path& out, const std::string& vf = {}) {
-    std::vector<std::string> args = {"-nostdin", "-v", "error", "-y", "-ss", at, "-i", in.string(), "-frames:v", "1"};
+    std::vector<std::string> args = {"-nostdin", "-v", "error",     "-y",        "-ss",
+                                     at,         "-i", in.string(), "-frames:v", "1"};
     if (!vf.empty()) {
         args.push_back("-vf");
         args.push_back(vf);
@@ -82,7 +83,8 @@ TEST(PreviewSnapshot, MatchesFfmpegAtTheSameTime) {
     int n = 0;
     for (const Case& c : cases) {
         const auto ours = dir / ("ours" + std::to_string(n) + ".png");
-        const auto theirs = FfmpegFrame(c.reference_input, c.at, dir / ("ref" + std::to_string(n) + ".png"), c.vf);
+        const auto theirs =
+            FfmpegFrame(c.reference_input, c.at, dir / ("ref" + std::to_string(n) + ".png"), c.vf);
         ++n;
         SavePicturePng(GrabPicture(c.source, std::stod(c.at), c.vf), ours.string());
         EXPECT_GE(Psnr(ours, theirs), 45.0) << c.source << " at " << c.at;
@@ -96,7 +98,8 @@ TEST(PreviewSnapshot, ClearErrors) {
         GrabPicture(Media("h264_aac.mp4").string(), 60);
         FAIL() << "no error";
     } catch (const Error& e) {
-        EXPECT_NE(std::string(e.what()).find("There is no picture at 60.000 s"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("There is no picture at 60.000 s"), std::string::npos)
+            << e.what();
     }
 }
 
@@ -109,7 +112,8 @@ TEST(PreviewSnapshot, VconvWritesThePicture) {
     ASSERT_EQ(r.exit_code, 0) << r.err;
     EXPECT_GE(Psnr(out, FfmpegFrame(Media("h264_aac.mp4"), "2", dir / "ref.png")), 45.0);
     EXPECT_EQ(RunProcess(VconvPath().string(), {"snapshot", Media("h264_aac.mp4").string()}).exit_code, 2);
-    const auto bad = RunProcess(VconvPath().string(), {"snapshot", Media("garbage.mp4").string(), "-o", out.string()});
+    const auto bad =
+        RunProcess(VconvPath().string(), {"snapshot", Media("garbage.mp4").string(), "-o", out.string()});
     EXPECT_EQ(bad.exit_code, 1);
     EXPECT_NE(bad.err.find("Cannot open"), std::string::npos) << bad.err;
 }
@@ -119,21 +123,22 @@ TEST(PreviewSnapshot, VconvTakesThePictureFromADvdTitle) {
     TempDir dir;
     const auto disc = MediaDir() / "dvd" / "disc";
     const auto out = dir / "dvd.png";
-    const auto r = RunProcess(VconvPath().string(), {"snapshot", disc.string(), "--dvd-title", "1", "--at", "2", "-o",
-                                                     out.string()});
+    const auto r = RunProcess(VconvPath().string(), {"snapshot", disc.string(), "--dvd-title", "1", "--at",
+                                                     "2", "-o", out.string()});
     ASSERT_EQ(r.exit_code, 0) << r.err;
     // The title shows its frame number; at 25 fps the picture at 2 s is frame 50. (ffmpeg's own
     // -ss lands on frame 60 here: the key frame after the target, not the picture at it.)
     const auto reference = dir / "frame50.png";
-    ASSERT_EQ(RunProcess("ffmpeg", {"-nostdin", "-v", "error", "-y", "-i", (disc / "VIDEO_TS" / "VTS_01_1.VOB").string(),
-                                    "-vf", "select=eq(n\\,50)", "-frames:v", "1", reference.string()})
+    ASSERT_EQ(RunProcess("ffmpeg", {"-nostdin", "-v", "error", "-y", "-i",
+                                    (disc / "VIDEO_TS" / "VTS_01_1.VOB").string(), "-vf", "select=eq(n\\,50)",
+                                    "-frames:v", "1", reference.string()})
                   .exit_code,
               0);
     EXPECT_GE(Psnr(out, reference), 45.0);
-    EXPECT_EQ(RunProcess(VconvPath().string(),
-                         {"snapshot", disc.string(), "--dvd-title", "9", "-o", out.string()})
-                  .exit_code,
-              1);
+    EXPECT_EQ(
+        RunProcess(VconvPath().string(), {"snapshot", disc.string(), "--dvd-title", "9", "-o", out.string()})
+            .exit_code,
+        1);
 }
 
 } // namespace

@@ -60,8 +60,9 @@ TEST(SourceSeeking, SetPositionsFlags) {
         s.GetPositions(&got_start, &got_stop);
         EXPECT_EQ(got_start, c.start) << c.what;
         EXPECT_EQ(got_stop, c.stop) << c.what;
-        if (c.current_flags && c.result == S_OK)
+        if (c.current_flags && c.result == S_OK) {
             EXPECT_EQ(s.PreviousStartPosition(), c.previous) << c.what;
+        }
         EXPECT_EQ(s.start_changes, c.start_changes) << c.what;
         EXPECT_EQ(s.stop_changes, c.stop_changes) << c.what;
     }

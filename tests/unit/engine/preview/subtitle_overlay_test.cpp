@@ -45,7 +45,9 @@ std::vector<uint8_t> Picture(int bytes, unsigned seed) {
     return p;
 }
 
-int Blend(int o, int n, int a, int s) { return ((o << s) * (255 - a) + n * a) / (255 << s); }
+int Blend(int o, int n, int a, int s) {
+    return ((o << s) * (255 - a) + n * a) / (255 << s);
+}
 
 Rectangle Clip(Rectangle r, int width, int height) {
     auto clamp = [](int v, int lo, int hi) { return v < lo ? lo : v > hi ? hi : v; };
@@ -155,8 +157,8 @@ TEST(SubtitleOverlay, PaletteConvertsWithStudioRangeFixedPoint) {
 }
 
 // A subtitle with one opaque 1x1 rectangle of colour 0xFF0000 at (0,0), shown from `pts`.
-std::unique_ptr<TFFSubtitle> Subtitle(double pts, uint32_t start_ms, uint32_t end_ms, std::vector<uint8_t>& bitmap,
-                                      std::vector<uint32_t>& palette) {
+std::unique_ptr<TFFSubtitle> Subtitle(double pts, uint32_t start_ms, uint32_t end_ms,
+                                      std::vector<uint8_t>& bitmap, std::vector<uint32_t>& palette) {
     auto s = std::make_unique<TFFSubtitle>();
     s->Pts = pts;
     s->Sub.start_display_time = start_ms;
@@ -178,9 +180,9 @@ TEST(SubtitleOverlay, EndedSubtitlesAreDroppedUndrawnAndLaterOnesKept) {
     std::vector<uint8_t> bitmap = {0};
     std::vector<uint32_t> palette = {0xFFFF0000};
     std::deque<std::unique_ptr<TFFSubtitle>> queue;
-    queue.push_back(Subtitle(0.0, 0, 500, bitmap, palette));   // over before the picture
-    queue.push_back(Subtitle(1.0, 0, 1000, bitmap, palette));  // showing at 1.2
-    queue.push_back(Subtitle(5.0, 0, 1000, bitmap, palette));  // later
+    queue.push_back(Subtitle(0.0, 0, 500, bitmap, palette));  // over before the picture
+    queue.push_back(Subtitle(1.0, 0, 1000, bitmap, palette)); // showing at 1.2
+    queue.push_back(Subtitle(5.0, 0, 1000, bitmap, palette)); // later
 
     auto picture = TFFSample::Allocate(2 * 2 * 4);
     std::fill_n(picture->Data.get(), 16, uint8_t{0});
@@ -213,8 +215,7 @@ TEST(Deinterlace, BottomFieldIsRebuiltFromTheTopField) {
     for (int p = 0; p < 3; ++p) {
         const int rows = p == 0 ? 8 : 4;
         for (int r = 0; r < rows; ++r)
-            EXPECT_EQ(frame->data[p][r * frame->linesize[p] + 1], 100)
-                << "plane " << p << " row " << r;
+            EXPECT_EQ(frame->data[p][r * frame->linesize[p] + 1], 100) << "plane " << p << " row " << r;
     }
     FramePtr packed(av_frame_alloc());
     packed->format = AV_PIX_FMT_RGB24;
