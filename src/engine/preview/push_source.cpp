@@ -105,10 +105,9 @@ HResult TFFPushSource::Load(const std::string& file_name, const MediaType* type)
             load_type_.major = MajorType::Stream;
         }
     }
+    // vc::Error (option and graph messages, an unregistered "stream:" number) reaches the caller.
     try {
         Open(file_name);
-    } catch (const Error&) {
-        throw;
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
