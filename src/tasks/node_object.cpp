@@ -228,6 +228,29 @@ TConvertedNode* TTaskTree::FindCategory(int category_id) const {
     return nullptr;
 }
 
+TConvertedNode* TTaskTree::AddCategory(const QString& category, const QString& folder, TConvertedNode* parent) {
+    const int id = store_.NewCategory(category, folder,
+                                      parent ? parent->CategoryId() : TPersistentManager::kTopLevelParent);
+    auto node = std::make_unique<TConvertedNode>(this, id, category, folder);
+    if (parent)
+        return static_cast<TConvertedNode*>(parent->AddChild(std::move(node)));
+    categories_.push_back(std::move(node));
+    return categories_.back().get();
+}
+
+void TTaskTree::UpdateCategory(TConvertedNode* node, const QString& category, const QString& folder) {
+    store_.UpdateCategory(node->CategoryId(), category, folder);
+    node->SetCategory(category);
+    node->SetFolder(folder);
+}
+
+void TTaskTree::DeleteCategory(TConvertedNode* node) {
+    node->DeleteChildrens();
+    if (view_.SelectedNode() == node)
+        view_.ListCleared();
+    RemoveCategoryNode(node);
+}
+
 void TTaskTree::RemoveCategoryNode(TConvertedNode* node) {
     if (!node)
         return;

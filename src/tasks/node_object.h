@@ -154,6 +154,12 @@ public:
     TConvertedNode* FindCategory(int category_id) const;
     // Removes a category node (with its children) from the tree; the store is not touched.
     void RemoveCategoryNode(TConvertedNode* node);
+    // A new category under `parent` (null: the top level), in the store and in the tree.
+    TConvertedNode* AddCategory(const QString& category, const QString& folder, TConvertedNode* parent);
+    // New name and folder, in the store and on the node.
+    void UpdateCategory(TConvertedNode* node, const QString& category, const QString& folder);
+    // The category and everything below it: rows, finished tasks (never files) and nodes.
+    void DeleteCategory(TConvertedNode* node);
 
     // Where "shut down when done" goes; null (the default) never shuts down.
     SystemShutdown* Shutdown() const { return shutdown_; }

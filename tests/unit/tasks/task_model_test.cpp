@@ -245,9 +245,15 @@ TEST_F(TaskModelTest, DeletingACategorySubtreeRemovesItsHistoryButNotTheRoot) {
     TConvertedNode* node = tree_.FindCategory(parent);
     ASSERT_NE(node, nullptr);
     ASSERT_NE(tree_.FindCategory(grandchild), nullptr);
-    node->DeleteChildrens();
-    tree_.RemoveCategoryNode(node);
+    // Made through the tree: in the store and in the tree at once, and deleted with the subtree.
+    TConvertedNode* added = tree_.AddCategory("Added", "/v/added", tree_.FindCategory(grandchild));
+    EXPECT_EQ(store_.LoadCategory(added->CategoryId())->Parent, grandchild);
+    tree_.UpdateCategory(added, "Renamed", "/v/renamed");
+    EXPECT_EQ(store_.LoadCategory(added->CategoryId())->Category, "Renamed");
+    const int added_id = added->CategoryId();
+    tree_.DeleteCategory(node);
     EXPECT_EQ(tree_.FindCategory(child), nullptr);
+    EXPECT_FALSE(store_.LoadCategory(added_id).has_value());
     for (int gone : {parent, child, grandchild})
         EXPECT_FALSE(store_.LoadCategory(gone).has_value()) << gone;
     EXPECT_TRUE(store_.LoadConvertedTask(grandchild).empty());
