@@ -265,6 +265,23 @@ TEST_F(TaskRunTest, DeletingATaskThatWaitsForASlotEndsTheWaitAndKeepsThePool) {
     EXPECT_EQ(NamedSemaphoreValue(sem_name_), 1);
 }
 
+TEST_F(TaskRunTest, AnUnreadableSourceFailsTheTaskWithoutHoldingASlot) {
+    auto sem = OpenNamedSemaphore(sem_name_, 1);
+    auto request = CopyRequest(1);
+    request->SetSourceFiles({QString::fromStdString(test::Media("garbage.mp4").string())});
+    TConvertingNode& node = tree_.ConvertingNode();
+    view_.selected_node = &node;
+    TAVTask* task = node.NewConversion(*request, sem.get());
+    ASSERT_TRUE(RunUntil([&] { return !task->Converter().IsBusy(); }));
+    RunUntil([] { return false; }, 100ms); // the queued log refresh
+    EXPECT_EQ(task->Status(), TConversionSettings::stError);
+    EXPECT_FALSE(task->Log().isEmpty());
+    EXPECT_EQ(node.Tasks().size(), 1u);
+    EXPECT_TRUE(store_.LoadTask(task->ID())->Converting); // still there to start again
+    EXPECT_TRUE(view_.alerts.isEmpty());
+    EXPECT_EQ(NamedSemaphoreValue(sem_name_), 1);
+}
+
 TEST_F(TaskRunTest, AStoppedTaskStaysFailedInTheListAndARestartCompletesItIntoTheRoot) {
     auto sem = OpenNamedSemaphore(sem_name_, 2);
     TConvertingNode& node = tree_.ConvertingNode();
