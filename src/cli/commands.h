@@ -12,5 +12,13 @@ int RunDrivesCommand(int argc, char** argv);
 int RunConfigCommand(int argc, char** argv);
 int RunSnapshotCommand(int argc, char** argv);
 int RunProfilesCommand(int argc, char** argv);
+int RunBatchCommand(int argc, char** argv);
+int RunTasksCommand(int argc, char** argv);
+int RunHistoryCommand(int argc, char** argv);
+int RunStartCommand(int argc, char** argv);
+int RunDeleteCommand(int argc, char** argv);
+int RunLogCommand(int argc, char** argv);
+int RunClearLogCommand(int argc, char** argv);
+int RunCategoriesCommand(int argc, char** argv);
 
 } // namespace vc::cli

@@ -24,6 +24,14 @@ const Command kCommands[] = {
     {"config", "show or change the application settings", vc::cli::RunConfigCommand},
     {"snapshot", "save the picture at a given time as a PNG image", vc::cli::RunSnapshotCommand},
     {"profiles", "list the profile catalogue, show a profile's recipe, save Profiles.ini", vc::cli::RunProfilesCommand},
+    {"batch", "convert many files with one profile, one task each, under the slot limit", vc::cli::RunBatchCommand},
+    {"tasks", "list the unfinished tasks", vc::cli::RunTasksCommand},
+    {"history", "list the finished tasks of a history category", vc::cli::RunHistoryCommand},
+    {"start", "start a failed or left-behind task again and follow it", vc::cli::RunStartCommand},
+    {"delete", "delete a task (and on request its source and output)", vc::cli::RunDeleteCommand},
+    {"log", "print the log of a task", vc::cli::RunLogCommand},
+    {"clear-log", "empty the log of a task", vc::cli::RunClearLogCommand},
+    {"categories", "show, add, rename or delete history categories", vc::cli::RunCategoriesCommand},
 };
 
 void PrintUsage(std::FILE* to) {

@@ -1,0 +1,165 @@
+// vconv batch: many files with one profile into one folder, one task per file, run under the
+// conversion-slot limit and followed in a live table until all are done.
+#include "cli/commands.h"
+#include "cli/convert_profile_options.h"
+#include "cli/task_session.h"
+
+#include "model/profiles/profile.h"
+#include "model/profiles/profile_list.h"
+#include "model/profiles/user_profiles.h"
+#include "model/settings/configuration.h"
+#include "model/settings/conversion_settings.h"
+#include "platform/error.h"
+#include "tasks/av_task.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QThread>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace vc::cli {
+
+namespace {
+
+const char* kDescription =
+    "Converts every FILE with the catalogue profile DESCRIPTION into FOLDER, one task per file.\n"
+    "\n"
+    "Each output is named after its source with the profile's extension. The tasks are added to\n"
+    "the task list (see `vconv tasks`) and run as conversion slots become free, shared with every\n"
+    "other running copy of the program; a finished task moves into the history category\n"
+    "(--category, default the root). A table of the tasks shows status, progress, bit rate,\n"
+    "elapsed and remaining time until all are done. Without -o the category's folder is used.\n"
+    "\n"
+    "Ctrl+C stops the tasks; they stay in the task list, failed, and `vconv start ID` runs one\n"
+    "again.\n"
+    "\n"
+    "Exit codes: 0 all done, 1 a task failed (the reason on stderr), 2 usage error,\n"
+    "130 stopped by Ctrl+C.\n"
+    "\n"
+    "Example:\n"
+    "  vconv batch --profile \"MP4 Video (H.264)\" -o ~/Videos a.avi b.mov c.mkv";
+
+} // namespace
+
+// Encoder threads for each task of a batch: the configured count, else the processors shared
+// between the files, at least one.
+int BatchThreadCount(int configured, int processors, int files) {
+    if (configured > 0)
+        return configured;
+    return std::max(1, processors / std::max(1, files));
+}
+
+int RunBatchCommand(int argc, char** argv) {
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    args[0] = "vconv batch";
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(kDescription);
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addPositionalArgument("FILE", "the files to convert", "FILE...");
+    const QCommandLineOption help({"h", "help"}, "Show this help.");
+    const QCommandLineOption output({"o", "output"}, "The output folder (made when missing).", "FOLDER");
+    const QCommandLineOption category("category", "File the finished tasks under history category ID (see `vconv categories`).", "ID");
+    const QCommandLineOption quiet({"q", "quiet"}, "Show no table.");
+    parser.addOptions({help, output, category, quiet});
+    const ProfileFilterOptions profile_filter_options;
+    parser.addOptions(profile_filter_options.All());
+    if (!parser.parse(args))
+        return UsageError("batch", parser.errorText().toStdString());
+    if (parser.isSet(help)) {
+        std::printf("%s", parser.helpText().toLocal8Bit().constData());
+        return 0;
+    }
+    QStringList files = parser.positionalArguments();
+    if (files.isEmpty())
+        return UsageError("batch", "no FILE given");
+    if (!parser.isSet(profile_filter_options.profile))
+        return UsageError("batch", "no profile given (--profile DESCRIPTION; `vconv profiles` lists them)");
+    int category_id = TPersistentManager::kRootCategoryId;
+    if (parser.isSet(category)) {
+        const auto id = ParseId(parser.value(category));
+        if (!id)
+            return UsageError("batch", "--category wants a category id, got '" + parser.value(category).toStdString() + "'");
+        category_id = static_cast<int>(*id);
+    }
+    for (QString& file : files) {
+        const QFileInfo info(file);
+        if (!info.isFile()) {
+            std::fprintf(stderr, "vconv batch: '%s' is not a file\n", file.toLocal8Bit().constData());
+            return 1;
+        }
+        file = info.absoluteFilePath();
+    }
+
+    try {
+        TaskSession session;
+        const auto stored_category = session.Store().LoadCategory(category_id);
+        if (!stored_category)
+            return UsageError("batch", "there is no category " + std::to_string(category_id) + " (`vconv categories` lists them)");
+        QString folder = parser.isSet(output) ? parser.value(output) : stored_category->Path;
+        if (folder.trimmed().isEmpty())
+            return UsageError("batch", "no output folder (-o FOLDER)");
+        // The wizard leaves a missing folder to the run, where every task would fail on it.
+        if (!QDir().mkpath(folder))
+            throw Error("Cannot create the output folder " + folder.toStdString());
+        folder = QDir(folder).absolutePath();
+
+        TConversionSettings request;
+        TAVConvertOptions* options = request.ConvertOptions();
+        QStringList no_outputs; // the runner names each output
+        if (const std::string error = ApplyProfileAndFilters(parser, profile_filter_options, files, no_outputs, options);
+            !error.empty())
+            return UsageError("batch", error);
+        const auto catalogue = LoadCatalogue(UserProfilesPath());
+        const TAVProfile* profile = catalogue->FindProfile(parser.value(profile_filter_options.profile));
+        if (!profile)
+            return UsageError("batch", "no profile named '" + parser.value(profile_filter_options.profile).toStdString() + "'");
+        // The single-file count was set before the profile's Apply; a profile that fixes its own
+        // count (image sequences) keeps it.
+        const int configured = AVConfiguration().PerformanceOptions()->ThreadCount();
+        if (options->ThreadCount() == (configured > 0 ? configured : std::max(1, QThread::idealThreadCount())))
+            options->SetThreadCount(
+                BatchThreadCount(configured, QThread::idealThreadCount(), static_cast<int>(files.size())));
+
+        request.SetSourceFiles(files);
+        request.SetSourceType(TConversionSettings::stFile);
+        request.SetTargetFolder(folder);
+        request.SetTargetFile(profile->Extension());
+        request.SetProfile(profile->Description());
+        request.SetCategoryId(category_id);
+
+        // One task per line: each gets the lines from its own onwards and converts the first.
+        std::vector<TAVTask*> tasks;
+        int not_started = 0;
+        TConvertingNode& node = session.Converting();
+        while (!request.SourceFiles().isEmpty()) {
+            try {
+                TAVTask* task = node.NewConversion(request, session.Slots());
+                tasks.push_back(task);
+                if (!parser.isSet(quiet))
+                    std::fprintf(stderr, "Task %lld: %s -> %s\n", static_cast<long long>(task->ID()),
+                                 request.SourceFiles().first().toLocal8Bit().constData(),
+                                 task->Settings().TargetFile().toLocal8Bit().constData());
+            } catch (const std::exception& e) {
+                ++not_started;
+                std::fprintf(stderr, "vconv batch: %s: %s\n", request.SourceFiles().first().toLocal8Bit().constData(),
+                             e.what());
+            }
+            QStringList rest = request.SourceFiles();
+            rest.removeFirst();
+            request.SetSourceFiles(rest);
+        }
+        const int code = FollowTasks(session, tasks, !parser.isSet(quiet));
+        return code == 0 && not_started > 0 ? 1 : code;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "vconv batch: %s\n", e.what());
+        return 1;
+    }
+}
+
+} // namespace vc::cli

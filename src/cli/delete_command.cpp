@@ -1,0 +1,53 @@
+// vconv delete: removes a task, unfinished or finished, and on request its source and output.
+#include "cli/commands.h"
+#include "cli/task_session.h"
+
+#include "tasks/av_task.h"
+
+#include <QCommandLineParser>
+#include <cstdio>
+
+namespace vc::cli {
+
+int RunDeleteCommand(int argc, char** argv) {
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    args[0] = "vconv delete";
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "Deletes task ID from the task list or the history (see `vconv tasks`, `vconv history`).\n"
+        "Files stay unless asked: --source deletes the task's source file, --target its output.\n"
+        "\n"
+        "Exit codes: 0 deleted, 1 the store refused (the reason on stderr), 2 usage error or no\n"
+        "such task.");
+    parser.addPositionalArgument("ID", "the task to delete");
+    const QCommandLineOption help({"h", "help"}, "Show this help.");
+    const QCommandLineOption source("source", "Also delete the source file.");
+    const QCommandLineOption target("target", "Also delete the output file.");
+    parser.addOptions({help, source, target});
+    if (!parser.parse(args))
+        return UsageError("delete", parser.errorText().toStdString());
+    if (parser.isSet(help)) {
+        std::printf("%s", parser.helpText().toLocal8Bit().constData());
+        return 0;
+    }
+    if (parser.positionalArguments().size() != 1)
+        return UsageError("delete", "give one task ID");
+    const auto id = ParseId(parser.positionalArguments().first());
+    if (!id)
+        return UsageError("delete", "'" + parser.positionalArguments().first().toStdString() + "' is not a task id");
+    try {
+        TaskSession session;
+        TAVTask* task = FindAnyTask(session, *id);
+        if (!task)
+            return UsageError("delete", "there is no task " + std::to_string(*id));
+        task->Delete(parser.isSet(source), parser.isSet(target));
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "vconv delete: %s\n", e.what());
+        return 1;
+    }
+}
+
+} // namespace vc::cli

@@ -1,0 +1,311 @@
+#include "cli/task_session.h"
+
+#include "engine/converter/converter.h"
+#include "model/settings/configuration.h"
+#include "platform/error.h"
+#include "platform/thread_sem.h"
+#include "tasks/av_task.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QEvent>
+#include <QEventLoop>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <thread>
+
+namespace vc::cli {
+
+namespace {
+
+std::atomic<bool> g_interrupted{false};
+void OnInterrupt(int) { g_interrupted = true; }
+
+QByteArray Local(const QString& text) { return text.toLocal8Bit(); }
+
+// Columns as wide as their widest cell; CJK characters take two terminal cells.
+int CellWidth(const QString& text) {
+    int width = 0;
+    for (const QChar c : text)
+        width += c.unicode() >= 0x1100 && (c.unicode() <= 0x115f || (c.unicode() >= 0x2e80 && c.unicode() <= 0xffdc))
+                     ? 2
+                     : 1;
+    return width;
+}
+
+QString Pad(const QString& text, int width) { return text + QString(std::max(0, width - CellWidth(text)), ' '); }
+
+QString FormatTable(const QStringList& captions, const std::vector<QStringList>& rows) {
+    std::vector<int> widths;
+    for (const QString& c : captions)
+        widths.push_back(CellWidth(c));
+    for (const QStringList& row : rows)
+        for (int i = 0; i < row.size() && i < static_cast<int>(widths.size()); ++i)
+            widths[i] = std::max(widths[i], CellWidth(row[i]));
+    auto line = [&](const QStringList& cells) {
+        QString out;
+        for (int i = 0; i < cells.size() && i < static_cast<int>(widths.size()); ++i)
+            out += (i + 1 < cells.size() ? Pad(cells[i], widths[i]) + "  " : cells[i]);
+        return out + '\n';
+    };
+    QString text = line(captions);
+    for (const QStringList& row : rows)
+        text += line(row);
+    return text;
+}
+
+} // namespace
+
+void ConsoleView::ShowCompletionAlert(const QString& target_file) {
+    if (!quiet)
+        std::fprintf(stderr, "Done: %s\n", Local(target_file).constData());
+}
+
+TaskSession::TaskSession() {
+    // A damaged configuration is set aside with a warning on stderr; the run goes on.
+    AVConfiguration().LoadAtStartup();
+    store_ = std::make_unique<TPersistentManager>(TAVConfiguration::GetAppDataFolder(), AVConfiguration().OutputFolder());
+    tree_ = std::make_unique<TTaskTree>(*store_, view_);
+    tree_->LoadCategories();
+}
+
+TaskSession::~TaskSession() {
+    // Tasks (and their workers) end before the pool they hold units of.
+    tree_->ConvertingNode().ClearTasks();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    tree_.reset();
+    slots_.reset();
+    try {
+        AVConfiguration().Save();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "vconv: the settings were not saved: %s\n", e.what());
+    }
+}
+
+TConvertingNode& TaskSession::Converting() {
+    TConvertingNode& node = tree_->ConvertingNode();
+    if (!node.Loaded())
+        node.LoadTaskList(&view_);
+    return node;
+}
+
+TSemaphore* TaskSession::Slots() {
+    if (!slots_opened_) {
+        slots_opened_ = true;
+        const char* name = std::getenv(kSlotPoolVariable);
+        const char* count = std::getenv(kSlotCountVariable);
+        try {
+            slots_ = OpenNamedSemaphore(name && *name ? name : "ThreadSem", count ? std::atoi(count) : 0);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "vconv: running without the conversion-slot pool: %s\n", e.what());
+        }
+    }
+    return slots_.get();
+}
+
+TAVTask* TaskSession::FindUnfinished(std::int64_t id) {
+    for (const auto& task : Converting().Tasks())
+        if (task->ID() == id)
+            return task.get();
+    return nullptr;
+}
+
+TAVTask* FindAnyTask(TaskSession& session, std::int64_t id) {
+    if (TAVTask* task = session.FindUnfinished(id))
+        return task;
+    const auto row = session.Store().LoadTask(id);
+    if (!row || row->Converting)
+        return nullptr;
+    TConvertedNode* category = session.Tree().FindCategory(row->CategoryId);
+    if (!category)
+        return nullptr;
+    category->LoadTaskList(&session.View());
+    for (const auto& task : category->Tasks())
+        if (task->ID() == id)
+            return task.get();
+    return nullptr;
+}
+
+std::optional<std::int64_t> ParseId(const QString& text) {
+    bool ok = false;
+    const qlonglong id = text.trimmed().toLongLong(&ok);
+    if (!ok || id <= 0)
+        return std::nullopt;
+    return id;
+}
+
+void PrintTable(const QStringList& captions, const std::vector<QStringList>& rows) {
+    std::fputs(Local(FormatTable(captions, rows)).constData(), stdout);
+}
+
+QString StatusText(const TAVTask& task) {
+    switch (task.Status()) {
+    case TConversionSettings::stRunning:
+        return "running";
+    case TConversionSettings::stPaused:
+        return "paused";
+    case TConversionSettings::stError:
+        return "failed";
+    case TConversionSettings::stFinished:
+        return "finished";
+    case TConversionSettings::stWaiting:
+        return "waiting";
+    }
+    return "?";
+}
+
+QStringList TaskRow(const TAVTask& task) {
+    QStringList row;
+    for (int column = 0; column < static_cast<int>(TConvertingNode::Columns().size()); ++column)
+        row << task.GetCaption(column);
+    return row;
+}
+
+int UsageError(const char* command, const std::string& message) {
+    std::fprintf(stderr, "vconv %s: %s\nTry 'vconv %s --help'.\n", command, message.c_str(), command);
+    return 2;
+}
+
+namespace {
+
+// Where a followed task stands, as the live table shows it. "running" only while its converter
+// holds a slot, so the status lines show exactly when slots are taken and given back.
+QString Phase(TAVTask& task) {
+    if (task.HasConverter()) {
+        switch (task.Converter().State()) {
+        case TAVConverter::cvRunning:
+            return "running";
+        case TAVConverter::cvWaiting:
+            return "waiting";
+        case TAVConverter::cvPaused:
+            return "paused";
+        case TAVConverter::cvStopping:
+            return "stopping";
+        case TAVConverter::cvIdle:
+            break;
+        }
+        if (task.Status() == TConversionSettings::stError)
+            return "failed";
+        return task.Converter().IsBusy() ? "opening" : "finishing";
+    }
+    return StatusText(task);
+}
+
+} // namespace
+
+int FollowTasks(TaskSession& session, const std::vector<TAVTask*>& tasks, bool show_progress) {
+    struct Followed {
+        std::int64_t id;
+        QString name;
+        QString phase;
+        QStringList last_row;
+    };
+    std::vector<Followed> followed;
+    for (TAVTask* task : tasks)
+        followed.push_back({task->ID(), task->GetCaption(0), QString(), {}});
+
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    action.sa_flags = SA_RESETHAND; // a second Ctrl+C ends the program at once
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    g_interrupted = false;
+    bool stop_sent = false;
+
+    const bool terminal = isatty(STDERR_FILENO) == 1;
+    int drawn_lines = 0;
+    auto last_table = std::chrono::steady_clock::now();
+    const QStringList captions = {"ID", "文件", "状态", "进度", "比特率(kbs)", "已用时间", "剩余时间"};
+
+    TConvertingNode& node = session.Converting();
+    auto find = [&](std::int64_t id) -> TAVTask* {
+        for (const auto& t : node.Tasks())
+            if (t->ID() == id)
+                return t.get();
+        return nullptr;
+    };
+
+    for (;;) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+        if (g_interrupted && !stop_sent) {
+            stop_sent = true;
+            for (const Followed& f : followed)
+                if (TAVTask* t = find(f.id))
+                    t->Stop();
+        }
+
+        bool active = false;
+        bool changed = false;
+        std::vector<QStringList> rows;
+        for (Followed& f : followed) {
+            TAVTask* task = find(f.id);
+            QString phase;
+            if (!task) {
+                phase = f.phase == "failed" ? f.phase : QStringLiteral("finished");
+            } else {
+                phase = Phase(*task);
+                const bool busy = task->HasConverter() && task->Converter().IsBusy();
+                if (busy || task->Status() != TConversionSettings::stError)
+                    active = true;
+                f.last_row = TaskRow(*task);
+            }
+            if (phase != f.phase) {
+                f.phase = phase;
+                changed = true;
+                if (show_progress && !terminal)
+                    std::fprintf(stderr, "%s  #%lld  %s  %s\n",
+                                 Local(QDateTime::currentDateTime().toString("hh:mm:ss.zzz")).constData(),
+                                 static_cast<long long>(f.id), Local(f.name).constData(), Local(phase).constData());
+            }
+            const QStringList& r = f.last_row;
+            rows.push_back({QString::number(f.id), f.name, phase, r.value(6), r.value(7),
+                            r.value(9), phase == "finished" ? "0:0:0" : r.value(8)});
+        }
+
+        const auto now = std::chrono::steady_clock::now();
+        if (show_progress && terminal) {
+            QString text = FormatTable(captions, rows);
+            if (drawn_lines > 0)
+                std::fprintf(stderr, "\033[%dA", drawn_lines);
+            for (const QString& line : text.split('\n', Qt::SkipEmptyParts))
+                std::fprintf(stderr, "\r%s\033[K\n", Local(line).constData());
+            drawn_lines = static_cast<int>(rows.size()) + 1;
+        } else if (show_progress && !changed && now - last_table >= std::chrono::seconds(5) && active) {
+            std::fputs(Local(FormatTable(captions, rows)).constData(), stderr);
+            last_table = now;
+        }
+        if (!active)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(terminal ? 100 : 20));
+    }
+
+    int failed = 0;
+    for (const Followed& f : followed)
+        if (f.phase == "failed")
+            ++failed;
+    if (g_interrupted) {
+        std::fprintf(stderr, "Stopped; the tasks stay in the task list (vconv start ID runs one again).\n");
+        return 130;
+    }
+    if (failed > 0) {
+        for (const Followed& f : followed)
+            if (f.phase == "failed")
+                if (TAVTask* t = find(f.id); t && !t->Log().isEmpty())
+                    std::fprintf(stderr, "vconv: task %lld failed: %s\n", static_cast<long long>(f.id),
+                                 Local(t->Log().last()).constData());
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace vc::cli
