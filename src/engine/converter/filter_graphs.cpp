@@ -3,6 +3,7 @@
 // frame size and pixel format), the user's filters, and a sink that accepts what the encoder takes.
 #include "engine/converter/converter.h"
 #include "engine/converter/frame_paths_impl.h"
+#include "engine/converter/legacy_filter_fragments.h"
 #include "engine/media/log_routing.h"
 #include "platform/error.h"
 
@@ -167,7 +168,9 @@ void FramePathsImpl::BuildVideoGraph(OutputStream& ost, InputStream& ist) {
     std::snprintf(args, sizeof args, "flags=0x%X", ost.scaler_flags);
     graph->scale_sws_opts = av_strdup(args);
 
-    const std::string description = engine_.options().FilterOptions()->VideoFilters().toStdString();
+    // Stored descriptions may hold fragments of older filter builds (rotation, subtitles).
+    const std::string description =
+        RewriteLegacyFilterFragments(engine_.options().FilterOptions()->VideoFilters().toStdString());
     if (!LinkThroughDescription(graph, last, out.sink, description) || avfilter_graph_config(graph, nullptr) < 0)
         fail();
 
