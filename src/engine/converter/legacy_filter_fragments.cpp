@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace vc {
 
@@ -118,28 +119,126 @@ std::string RotationFilter(int degrees) {
     }
 }
 
-std::string RewriteLegacyFilterFragments(std::string_view graph) {
-    // Filters are separated by "," and ";" outside brackets; legacy fragments never contain
-    // brackets, so a plain scan over the separators finds every piece that could be one.
-    std::string out;
+namespace {
+
+// Splits at the separators in `separators` that stand outside quotes and escapes; the separators
+// are kept with the piece before them.
+std::vector<std::string_view> SplitTopLevel(std::string_view text, std::string_view separators) {
+    std::vector<std::string_view> pieces;
     size_t start = 0;
-    while (start <= graph.size()) {
-        size_t end = graph.find_first_of(",;", start);
-        if (end == std::string_view::npos)
-            end = graph.size();
-        std::string_view raw = graph.substr(start, end - start);
-        size_t first = raw.find_first_not_of(" \t\r\n");
-        size_t last = raw.find_last_not_of(" \t\r\n");
-        std::string_view piece = first == std::string_view::npos ? raw.substr(0, 0) : raw.substr(first, last - first + 1);
-        bool enclosed = first != std::string_view::npos && first > 0;
+    bool quoted = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\\') {
+            ++i;
+        } else if (c == '\'') {
+            quoted = !quoted;
+        } else if (!quoted && separators.find(c) != std::string_view::npos) {
+            pieces.push_back(text.substr(start, i + 1 - start));
+            start = i + 1;
+        }
+    }
+    pieces.push_back(text.substr(start));
+    return pieces;
+}
+
+std::string_view Trim(std::string_view text) {
+    size_t first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos)
+        return text.substr(0, 0);
+    size_t last = text.find_last_not_of(" \t\r\n");
+    return text.substr(first, last - first + 1);
+}
+
+// Rewrites the legacy fragments of one chain of filters separated by "," (no labels involved).
+std::string RewriteChain(std::string_view chain) {
+    std::string out;
+    for (std::string_view raw : SplitTopLevel(chain, ",;")) {
+        char separator = 0;
+        if (!raw.empty() && (raw.back() == ',' || raw.back() == ';')) {
+            separator = raw.back();
+            raw.remove_suffix(1);
+        }
+        std::string_view piece = Trim(raw);
+        bool enclosed = !piece.empty() && piece.data() != raw.data();
         std::string rewritten;
         if (RewriteRotate(piece, rewritten) || RewriteAss(piece, enclosed, rewritten))
             out += rewritten;
         else
             out += raw;
-        if (end < graph.size())
-            out += graph[end];
-        start = end + 1;
+        if (separator)
+            out += separator;
+    }
+    return out;
+}
+
+// A logo fragment: "movie=<file> [wm];[in][wm] overlay=<x>:<y> [out]", a small graph of its own
+// that reads the main picture from [in] and writes to [out].
+bool IsLogoFragment(std::string_view piece) {
+    piece = Trim(piece);
+    return piece.starts_with("movie=") && piece.find("[in]") != std::string_view::npos &&
+           piece.ends_with("[out]");
+}
+
+std::string ReplaceLabel(std::string text, std::string_view from, const std::string& to) {
+    return Replace(std::move(text), from, "[" + to + "]");
+}
+
+} // namespace
+
+std::string RewriteLegacyFilterFragments(std::string_view graph) {
+    // Filters come as a comma-separated list; a logo fragment among them is a labelled graph of
+    // its own, which cannot simply be followed or preceded by ",filter". Each logo is given its
+    // own labels and the plain filters around it become chains between them, so that any mix of
+    // logos and filters forms one graph from [in] to [out].
+    std::vector<std::string_view> pieces = SplitTopLevel(graph, ",");
+    bool has_logo = false;
+    for (auto p : pieces)
+        has_logo = has_logo || IsLogoFragment(p.ends_with(',') ? p.substr(0, p.size() - 1) : p);
+    if (!has_logo)
+        return RewriteChain(graph);
+
+    std::string out;
+    std::string current = "in";
+    std::string chain;
+    int label = 0;
+    auto next_label = [&] { return "vc" + std::to_string(label++); };
+    auto flush_chain = [&](const std::string& to) {
+        out += "[" + current + "] " + RewriteChain(chain) + " [" + to + "]";
+        chain.clear();
+        current = to;
+    };
+    for (std::string_view p : pieces) {
+        if (p.ends_with(','))
+            p.remove_suffix(1);
+        if (!IsLogoFragment(p)) {
+            if (Trim(p).empty())
+                continue;
+            if (!chain.empty())
+                chain += ',';
+            chain += p;
+            continue;
+        }
+        if (!chain.empty()) {
+            flush_chain(next_label());
+            out += ';';
+        }
+        std::string logo(Trim(p));
+        std::string mark = next_label();
+        std::string to = next_label();
+        logo = ReplaceLabel(std::move(logo), "[wm]", mark);
+        logo = ReplaceLabel(std::move(logo), "[in]", current);
+        logo = ReplaceLabel(std::move(logo), "[out]", to);
+        out += logo + ";";
+        current = to;
+    }
+    if (!chain.empty()) {
+        flush_chain("out");
+    } else {
+        // The last logo writes the output itself.
+        out.pop_back(); // the ";" after it
+        size_t at = out.rfind("[" + current + "]");
+        out.replace(at, current.size() + 2, "[out]");
     }
     return out;
 }
