@@ -1,6 +1,7 @@
 // vconv convert: one conversion with a TAVConverter, progress on stderr, Ctrl+C stops it cleanly.
 #include "cli/commands.h"
 #include "cli/convert_profile_options.h"
+#include "cli/convert_task_run.h"
 
 #include "engine/converter/converter.h"
 #include "engine/media/format_helpers.h"
@@ -164,16 +165,23 @@ int RunConvertCommand(int argc, char** argv) {
                        codec_option, metadata, vf, af, threads, verbose, quiet});
     const ProfileFilterOptions profile_filter_options;
     parser.addOptions(profile_filter_options.All());
+    const ConvertTaskOptions task_options;
+    parser.addOptions(task_options.All());
     if (!parser.parse(args))
         return Usage(parser.errorText().toStdString());
     if (parser.isSet(help)) {
         std::printf("%s", parser.helpText().toLocal8Bit().constData());
         return 0;
     }
-    const QStringList inputs = parser.positionalArguments();
+    const ConfigurationScope configuration; // loaded now, saved when the command ends
+    QStringList inputs = parser.positionalArguments();
+    QStringList outputs = parser.values(output);
+    DvdSource dvd;
+    if (const std::string error = PrepareDvdSource(parser, task_options, profile_filter_options, inputs, outputs, dvd);
+        !error.empty())
+        return Usage(error);
     if (inputs.isEmpty())
         return Usage("no INPUT given");
-    QStringList outputs = parser.values(output);
     if (outputs.isEmpty())
         return Usage("no OUTPUT given (-o OUTPUT)");
 
@@ -244,6 +252,11 @@ int RunConvertCommand(int argc, char** argv) {
     }
     converter.SetInputFiles(inputs);
     converter.SetOutputFiles(outputs);
+
+    // Through the task list and the history unless --no-history.
+    if (const auto code = RunConvertAsTask(parser, task_options, profile_filter_options, converter, dvd,
+                                           !parser.isSet(quiet)))
+        return *code;
 
     const bool show_progress = !parser.isSet(quiet);
     const bool terminal = isatty(STDERR_FILENO) == 1;

@@ -3,6 +3,7 @@
 #include "engine/converter/converter.h"
 #include "model/settings/configuration.h"
 #include "platform/error.h"
+#include "platform/message_sink.h"
 #include "platform/thread_sem.h"
 #include "tasks/av_task.h"
 
@@ -10,6 +11,7 @@
 #include <QDateTime>
 #include <QEvent>
 #include <QEventLoop>
+#include <QTimer>
 
 #include <unistd.h>
 
@@ -64,10 +66,8 @@ QString FormatTable(const QStringList& captions, const std::vector<QStringList>&
 
 } // namespace
 
-void ConsoleView::ShowCompletionAlert(const QString& target_file) {
-    if (!quiet)
-        std::fprintf(stderr, "Done: %s\n", Local(target_file).constData());
-}
+// FollowTasks reports each finished task itself, whatever the alert setting says.
+void ConsoleView::ShowCompletionAlert(const QString&) {}
 
 TaskSession::TaskSession() {
     // A damaged configuration is set aside with a warning on stderr; the run goes on.
@@ -178,6 +178,30 @@ namespace {
 
 // Where a followed task stands, as the live table shows it. "running" only while its converter
 // holds a slot, so the status lines show exactly when slots are taken and given back.
+// Error boxes raised while following (a conversion that fails part-way ends through the error
+// box and then completes): shown on stderr and counted, so the exit code tells of them.
+class CountingSink final : public MessageSink {
+public:
+    CountingSink() : installed_over_(InstallMessageSink(this)) {
+        previous_ = installed_over_ ? installed_over_ : &stderr_sink_;
+    }
+    ~CountingSink() override { InstallMessageSink(installed_over_); }
+    void Show(MessageKind kind, const std::string& caption, const std::string& text) override {
+        if (kind == MessageKind::Error)
+            ++errors;
+        previous_->Show(kind, caption, text);
+    }
+    bool Confirm(const std::string& caption, const std::string& text) override {
+        return previous_->Confirm(caption, text);
+    }
+    std::atomic<int> errors{0};
+
+private:
+    MessageSink* installed_over_; // null: the default sink was in place
+    StderrMessageSink stderr_sink_;
+    MessageSink* previous_;
+};
+
 QString Phase(TAVTask& task) {
     if (task.HasConverter()) {
         switch (task.Converter().State()) {
@@ -207,10 +231,12 @@ int FollowTasks(TaskSession& session, const std::vector<TAVTask*>& tasks, bool s
         QString name;
         QString phase;
         QStringList last_row;
+        QString target;
     };
+    CountingSink errors;
     std::vector<Followed> followed;
     for (TAVTask* task : tasks)
-        followed.push_back({task->ID(), task->GetCaption(0), QString(), {}});
+        followed.push_back({task->ID(), task->GetCaption(0), QString(), {}, task->Settings().TargetFile()});
 
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
@@ -233,10 +259,12 @@ int FollowTasks(TaskSession& session, const std::vector<TAVTask*>& tasks, bool s
         return nullptr;
     };
 
-    for (;;) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-
+    // The tasks' converters call into this thread through its event loop (every progress step
+    // waits for it), so the loop runs freely and the table is refreshed from a timer.
+    QEventLoop loop;
+    QTimer timer;
+    timer.setInterval(terminal ? 100 : 20);
+    QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
         if (g_interrupted && !stop_sent) {
             stop_sent = true;
             for (const Followed& f : followed)
@@ -246,6 +274,7 @@ int FollowTasks(TaskSession& session, const std::vector<TAVTask*>& tasks, bool s
 
         bool active = false;
         bool changed = false;
+        QStringList done_lines;
         std::vector<QStringList> rows;
         for (Followed& f : followed) {
             TAVTask* task = find(f.id);
@@ -258,10 +287,13 @@ int FollowTasks(TaskSession& session, const std::vector<TAVTask*>& tasks, bool s
                 if (busy || task->Status() != TConversionSettings::stError)
                     active = true;
                 f.last_row = TaskRow(*task);
+                f.target = task->Settings().TargetFile();
             }
             if (phase != f.phase) {
                 f.phase = phase;
                 changed = true;
+                if (phase == "finished" && show_progress)
+                    done_lines << "Done: " + f.target;
                 if (show_progress && !terminal)
                     std::fprintf(stderr, "%s  #%lld  %s  %s\n",
                                  Local(QDateTime::currentDateTime().toString("hh:mm:ss.zzz")).constData(),
@@ -284,10 +316,16 @@ int FollowTasks(TaskSession& session, const std::vector<TAVTask*>& tasks, bool s
             std::fputs(Local(FormatTable(captions, rows)).constData(), stderr);
             last_table = now;
         }
+        for (const QString& line : done_lines) {
+            std::fprintf(stderr, "%s\n", Local(line).constData());
+            drawn_lines = 0; // the table is drawn afresh below the line
+        }
         if (!active)
-            break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(terminal ? 100 : 20));
-    }
+            loop.quit();
+    });
+    timer.start();
+    loop.exec();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
     int failed = 0;
     for (const Followed& f : followed)
@@ -297,11 +335,14 @@ int FollowTasks(TaskSession& session, const std::vector<TAVTask*>& tasks, bool s
         std::fprintf(stderr, "Stopped; the tasks stay in the task list (vconv start ID runs one again).\n");
         return 130;
     }
+    if (failed == 0 && errors.errors > 0)
+        return 1; // a conversion completed after an error; the message went to stderr
     if (failed > 0) {
-        for (const Followed& f : followed)
+        if (errors.errors == 0)
+            for (const Followed& f : followed)
             if (f.phase == "failed")
-                if (TAVTask* t = find(f.id); t && !t->Log().isEmpty())
-                    std::fprintf(stderr, "vconv: task %lld failed: %s\n", static_cast<long long>(f.id),
+                    if (TAVTask* t = find(f.id); t && !t->Log().isEmpty())
+                        std::fprintf(stderr, "vconv: task %lld failed: %s\n", static_cast<long long>(f.id),
                                  Local(t->Log().last()).constData());
         return 1;
     }

@@ -25,11 +25,10 @@ inline constexpr const char* kSlotPoolVariable = "VCONV_SLOT_POOL";
 inline constexpr const char* kSlotCountVariable = "VCONV_SLOTS";
 
 // The console stands in for the desktop's views: nothing is selected, so completion never
-// moves rows between lists, and the completion alert is a line on stderr.
+// moves rows between lists; FollowTasks reports finished tasks in place of the alert.
 class ConsoleView : public TTaskView {
 public:
     void ShowCompletionAlert(const QString& target_file) override;
-    bool quiet = false;
 };
 
 class TaskSession {
