@@ -5,6 +5,7 @@
 #include "platform/error.h"
 #include "platform/message_sink.h"
 #include "platform/thread_sem.h"
+#include "store/sqlite_db.h"
 #include "tasks/av_task.h"
 
 #include <QCoreApplication>
@@ -12,6 +13,8 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QTimer>
+
+#include <sqlite3.h>
 
 #include <unistd.h>
 
@@ -202,6 +205,23 @@ private:
     MessageSink* previous_;
 };
 
+// The store writes a task's log only when the task finishes; a failed task would lose the reason
+// with this process. Written through a connection of its own, to the unfinished row only.
+void KeepFailureLog(TPersistentManager& store, const TAVTask& task) {
+    try {
+        SqliteDb db(store.Path().toStdString());
+        sqlite3_busy_timeout(db.Handle(), TPersistentManager::kBusyTimeoutMs);
+        db.Prepare("UPDATE Conversions SET Log = ? WHERE ID = ? AND Converting = 1")
+            .Reset()
+            .Bind(1, task.LogText())
+            .Bind(2, task.ID())
+            .Run();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "vconv: the log of task %lld was not kept: %s\n", static_cast<long long>(task.ID()),
+                     e.what());
+    }
+}
+
 QString Phase(TAVTask& task) {
     if (task.HasConverter()) {
         switch (task.Converter().State()) {
@@ -329,8 +349,11 @@ int FollowTasks(TaskSession& session, const std::vector<TAVTask*>& tasks, bool s
 
     int failed = 0;
     for (const Followed& f : followed)
-        if (f.phase == "failed")
+        if (f.phase == "failed") {
             ++failed;
+            if (TAVTask* t = find(f.id))
+                KeepFailureLog(session.Store(), *t);
+        }
     if (g_interrupted) {
         std::fprintf(stderr, "Stopped; the tasks stay in the task list (vconv start ID runs one again).\n");
         return 130;
