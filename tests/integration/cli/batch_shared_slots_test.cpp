@@ -2,7 +2,11 @@
 // slot pool and one store.
 #include "tasks_cli_fixture.h"
 
+#include "model/settings/conversion_settings.h"
+#include "store/persistent_manager.h"
+
 #include <QProcess>
+#include <QThread>
 #include <QRegularExpression>
 #include <QTime>
 #include <algorithm>
@@ -58,6 +62,22 @@ TEST_F(TaskCliTest, ABatchMakesOneTaskPerFileAndStoresTheWholeRequestWithTheFirs
     EXPECT_TRUE(settings[1].contains("<SourceFiles Count=\"2\">"));
     EXPECT_TRUE(settings[2].contains("<SourceFiles Count=\"1\">"));
     EXPECT_TRUE(settings[2].contains("audio.mp4</TargetFile>")) << settings[2].toStdString();
+    // Encoder threads: the configured count, else the processors shared between the files.
+    auto threads = [](const QString& xml) {
+        TConversionSettings stored;
+        TPersistentManager::ReadConvertSettings(stored, xml);
+        return stored.ConvertOptions()->ThreadCount();
+    };
+    EXPECT_EQ(threads(settings[0]), std::max(1, QThread::idealThreadCount() / 3));
+    ASSERT_EQ(Vconv({"config", "set", "PerformanceOptions.ThreadCount=5"}).exit_code, 0);
+    ASSERT_EQ(Vconv({"batch", "--profile", "MPEG-4 Video (*.mp4)", "-o", (dir_ / "out5").string(), "-q",
+                     Media("audio.mp3").string()})
+                  .exit_code,
+              0);
+    rows.Reset();
+    for (int i = 0; i < 4; ++i)
+        ASSERT_TRUE(rows.Step());
+    EXPECT_EQ(threads(rows.Text("ConvertSettings")), 5);
 
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"batch", "-o", out.string(), Media("audio.mp3").string()},
