@@ -40,7 +40,7 @@ const char* kDescription =
     "130 stopped by Ctrl+C.\n"
     "\n"
     "Example:\n"
-    "  vconv batch --profile \"MP4 Video (H.264)\" -o ~/Videos a.avi b.mov c.mkv";
+    "  vconv batch --profile \"MPEG-4 Video (*.mp4)\" -o ~/Videos a.avi b.mov c.mkv";
 
 } // namespace
 

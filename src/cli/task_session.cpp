@@ -320,9 +320,18 @@ int FollowTasks(TaskSession& session, const std::vector<TAVTask*>& tasks, bool s
                                  static_cast<long long>(f.id), Local(f.name).constData(), Local(phase).constData());
             }
             const QStringList& r = f.last_row;
-            rows.push_back({QString::number(f.id), f.name, phase, r.value(6), r.value(7),
-                            r.value(9), phase == "finished" ? "0:0:0" : r.value(8)});
+            const bool finished = phase == "finished";
+            rows.push_back({QString::number(f.id), f.name, phase, finished ? "100%" : r.value(6), r.value(7),
+                            r.value(9), finished ? "0:0:0" : r.value(8)});
         }
+
+        // Lines for finished tasks go above the table: over the last drawing on a terminal.
+        if (terminal && drawn_lines > 0 && !done_lines.isEmpty()) {
+            std::fprintf(stderr, "\033[%dA", drawn_lines);
+            drawn_lines = 0;
+        }
+        for (const QString& line : done_lines)
+            std::fprintf(stderr, "\r%s%s\n", Local(line).constData(), terminal ? "\033[K" : "");
 
         const auto now = std::chrono::steady_clock::now();
         if (show_progress && terminal) {
@@ -335,10 +344,6 @@ int FollowTasks(TaskSession& session, const std::vector<TAVTask*>& tasks, bool s
         } else if (show_progress && !changed && now - last_table >= std::chrono::seconds(5) && active) {
             std::fputs(Local(FormatTable(captions, rows)).constData(), stderr);
             last_table = now;
-        }
-        for (const QString& line : done_lines) {
-            std::fprintf(stderr, "%s\n", Local(line).constData());
-            drawn_lines = 0; // the table is drawn afresh below the line
         }
         if (!active)
             loop.quit();
