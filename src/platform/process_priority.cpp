@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <dirent.h>
+#include <memory>
 #include <sys/resource.h>
 #include <sys/types.h>
 
@@ -20,18 +21,17 @@ bool SetProcessPriorityLevel(int level) {
     if (!nice)
         return false;
     // On Linux a nice value belongs to a thread, so each thread of the process is set in turn.
-    DIR* tasks = opendir("/proc/self/task");
-    if (tasks == nullptr)
+    const std::unique_ptr<DIR, int (*)(DIR*)> tasks(opendir("/proc/self/task"), &closedir);
+    if (!tasks)
         return setpriority(PRIO_PROCESS, 0, *nice) == 0;
     bool all = true;
-    while (const dirent* entry = readdir(tasks)) {
+    while (const dirent* entry = readdir(tasks.get())) {
         if (entry->d_name[0] < '0' || entry->d_name[0] > '9')
             continue;
         const auto tid = static_cast<id_t>(std::strtoul(entry->d_name, nullptr, 10));
         if (setpriority(PRIO_PROCESS, tid, *nice) != 0 && errno != ESRCH) // ESRCH: thread just ended
             all = false;
     }
-    closedir(tasks);
     return all;
 }
 
