@@ -25,6 +25,7 @@ TEST_F(TaskCliTest, ConvertGoesThroughTheTaskListIntoTheChosenCategory) {
     EXPECT_EQ(r.exit_code, 0) << r.err;
     EXPECT_TRUE(Has(r.out, "h264_aac.mp4") && Has(r.out, "a.mkv")) << r.out;
     EXPECT_FALSE(Has(Vconv({"history"}).out, "a.mkv")); // not in the root
+    EXPECT_TRUE(std::filesystem::exists(DataFolder() / "Config.Xml")); // saved when convert ended
 
     // --no-history converts without a row; an unknown category is refused before any work.
     EXPECT_EQ(Vconv({"convert", Media("audio.mp3").string(), "-o", (dir_ / "b.mkv").string(), "--copy", "--no-history"})
