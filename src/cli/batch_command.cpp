@@ -15,6 +15,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QMap>
 #include <QThread>
 
 #include <algorithm>
@@ -132,6 +133,23 @@ int RunBatchCommand(int argc, char** argv) {
         request.SetTargetFile(profile->Extension());
         request.SetProfile(profile->Description());
         request.SetCategoryId(category_id);
+
+        // Two tasks writing one file at once would ruin it (the same file listed twice, or files of
+        // one name from different folders): refused before anything starts.
+        {
+            QMap<QString, QString> writers;
+            TConversionSettings one;
+            one.Assign(&request);
+            for (const QString& file : files) {
+                one.SetSourceFiles({file});
+                const QString target = TAVTask::ResolveOutputPath(one);
+                if (writers.contains(target))
+                    return UsageError("batch", writers[target].toStdString() + " and " + file.toStdString() +
+                                                   " would both be written to " + target.toStdString() +
+                                                   "; convert them in separate batches or to separate folders");
+                writers[target] = file;
+            }
+        }
 
         // One task per line: each gets the lines from its own onwards and converts the first.
         std::vector<TAVTask*> tasks;

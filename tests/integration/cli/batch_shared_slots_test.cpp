@@ -83,8 +83,12 @@ TEST_F(TaskCliTest, ABatchMakesOneTaskPerFileAndStoresTheWholeRequestWithTheFirs
              {"batch", "-o", out.string(), Media("audio.mp3").string()},
              {"batch", "--profile", "No such profile", "-o", out.string(), Media("audio.mp3").string()},
              {"batch", "--profile", "MPEG-4 Video (*.mp4)", "-o", out.string()},
-             {"batch", "--profile", "MPEG-4 Video (*.mp4)", "--category", "42", Media("audio.mp3").string()}})
+             {"batch", "--profile", "MPEG-4 Video (*.mp4)", "--category", "42", Media("audio.mp3").string()},
+             // one output for two sources
+             {"batch", "--profile", "MPEG-4 Video (*.mp4)", "-o", (dir_ / "dup").string(), Media("audio.mp3").string(),
+              Media("audio.wav").string()}})
         EXPECT_EQ(Vconv(args).exit_code, 2) << args.back();
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "dup" / "audio.mp4"));
     EXPECT_EQ(Vconv({"batch", "--profile", "MPEG-4 Video (*.mp4)", "-o", out.string(), (dir_ / "nope.avi").string()})
                   .exit_code,
               1);
