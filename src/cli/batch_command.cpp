@@ -158,6 +158,7 @@ int RunBatchCommand(int argc, char** argv) {
         while (!request.SourceFiles().isEmpty()) {
             try {
                 TAVTask* task = node.NewConversion(request, session.Slots());
+                session.LockTask(task->ID());
                 tasks.push_back(task);
                 if (!parser.isSet(quiet))
                     std::fprintf(stderr, "Task %lld: %s -> %s\n", static_cast<long long>(task->ID()),

@@ -177,6 +177,7 @@ std::optional<int> RunConvertAsTask(const QCommandLineParser& parser, const Conv
         request.SetConvertOptions(prepared.ConvertOptions());
 
         TAVTask* task = session.Converting().NewConversion(request, session.Slots());
+        session.LockTask(task->ID());
         if (show_progress)
             std::fprintf(stderr, "Task %lld: %s -> %s\n", static_cast<long long>(task->ID()),
                          input.toLocal8Bit().constData(), task->Settings().TargetFile().toLocal8Bit().constData());

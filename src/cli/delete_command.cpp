@@ -42,7 +42,13 @@ int RunDeleteCommand(int argc, char** argv) {
         TAVTask* task = FindAnyTask(session, *id);
         if (!task)
             return UsageError("delete", "there is no task " + std::to_string(*id));
+        if (!session.LockTask(*id)) {
+            std::fprintf(stderr, "vconv delete: task %lld is converting in another running copy of the program; "
+                                 "stop it there first\n", static_cast<long long>(*id));
+            return 1;
+        }
         task->Delete(parser.isSet(source), parser.isSet(target));
+        session.UnlockTask(*id, true);
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vconv delete: %s\n", e.what());

@@ -48,6 +48,11 @@ int RunStartCommand(int argc, char** argv) {
                 return UsageError("start", "task " + std::to_string(*id) + " has finished (it is in the history)");
             return UsageError("start", "there is no task " + std::to_string(*id) + " (`vconv tasks` lists them)");
         }
+        if (!session.LockTask(*id)) {
+            std::fprintf(stderr, "vconv start: task %lld is converting in another running copy of the program\n",
+                         static_cast<long long>(*id));
+            return 1;
+        }
         task->Start(session.Slots());
         return FollowTasks(session, {task}, !parser.isSet(quiet));
     } catch (const std::exception& e) {

@@ -12,10 +12,15 @@
 #include <QDateTime>
 #include <QEvent>
 #include <QEventLoop>
+#include <QFile>
 #include <QTimer>
 
 #include <sqlite3.h>
 
+#include <QDir>
+
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -86,6 +91,8 @@ TaskSession::~TaskSession() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     tree_.reset();
     slots_.reset();
+    for (const auto& [id, fd] : task_locks_)
+        ::close(fd);
     try {
         AVConfiguration().Save();
     } catch (const std::exception& e) {
@@ -112,6 +119,59 @@ TSemaphore* TaskSession::Slots() {
         }
     }
     return slots_.get();
+}
+
+namespace {
+
+QString TaskLockPath(std::int64_t id) {
+    return TAVConfiguration::GetAppDataFolder() + "running/" + QString::number(id) + ".lock";
+}
+
+// An open descriptor of the task's lock file, locked; -1 when another process holds it.
+int TryLockFile(std::int64_t id) {
+    QDir().mkpath(TAVConfiguration::GetAppDataFolder() + "running");
+    const int fd = ::open(TaskLockPath(id).toLocal8Bit().constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return -2; // no lock to be had here: do not keep anyone from working
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+} // namespace
+
+bool TaskSession::LockTask(std::int64_t id) {
+    if (task_locks_.count(id))
+        return true;
+    const int fd = TryLockFile(id);
+    if (fd == -1)
+        return false;
+    if (fd >= 0)
+        task_locks_[id] = fd;
+    return true;
+}
+
+bool TaskSession::LockedElsewhere(std::int64_t id) {
+    if (task_locks_.count(id))
+        return false;
+    const int fd = TryLockFile(id);
+    if (fd == -1)
+        return true;
+    if (fd >= 0)
+        ::close(fd);
+    return false;
+}
+
+void TaskSession::UnlockTask(std::int64_t id, bool finished) {
+    auto it = task_locks_.find(id);
+    if (it == task_locks_.end())
+        return;
+    if (finished) // nobody starts a finished task again: its lock file is not needed
+        QFile::remove(TaskLockPath(id));
+    ::close(it->second);
+    task_locks_.erase(it);
 }
 
 TAVTask* TaskSession::FindUnfinished(std::int64_t id) {
@@ -352,6 +412,8 @@ int FollowTasks(TaskSession& session, const std::vector<TAVTask*>& tasks, bool s
     loop.exec();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
+    for (const Followed& f : followed)
+        session.UnlockTask(f.id, f.phase == "finished");
     int failed = 0;
     for (const Followed& f : followed)
         if (f.phase == "failed") {

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -51,12 +52,21 @@ public:
     // An unfinished task by its store id, or null.
     TAVTask* FindUnfinished(std::int64_t id);
 
+    // Every running vconv holds a lock per task it converts (a file lock, so a crashed process
+    // lets go), which keeps a second copy from starting or deleting the same task meanwhile.
+    // False when another process holds it.
+    bool LockTask(std::int64_t id);
+    bool LockedElsewhere(std::int64_t id);
+    // Gives the lock back; the lock file goes too once the task has finished for good.
+    void UnlockTask(std::int64_t id, bool finished);
+
 private:
     ConsoleView view_;
     std::unique_ptr<TPersistentManager> store_;
     std::unique_ptr<TTaskTree> tree_;
     std::unique_ptr<TSemaphore> slots_;
     bool slots_opened_ = false;
+    std::map<std::int64_t, int> task_locks_; // id -> descriptor of its locked file
 };
 
 // A task by its store id: an unfinished one, or a finished one loaded with its history

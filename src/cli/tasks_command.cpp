@@ -17,6 +17,7 @@ int RunTasksCommand(int argc, char** argv) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         "Lists the unfinished tasks: those still converting in another running copy of the program,\n"
+        "(shown as converting elsewhere; such a task cannot be started or deleted here meanwhile)\n"
         "and those a run left behind (stopped, failed or ended with the program), shown as failed.\n"
         "`vconv start ID` runs one again, `vconv delete ID` removes it.\n"
         "\n"
@@ -38,7 +39,10 @@ int RunTasksCommand(int argc, char** argv) {
             captions << c.Caption;
         std::vector<QStringList> rows;
         for (const auto& task : session.Converting().Tasks())
-            rows.push_back(QStringList{QString::number(task->ID()), StatusText(*task)} + TaskRow(*task));
+            rows.push_back(QStringList{QString::number(task->ID()),
+                                       session.LockedElsewhere(task->ID()) ? QStringLiteral("converting elsewhere")
+                                                                           : StatusText(*task)} +
+                           TaskRow(*task));
         PrintTable(captions, rows);
         return 0;
     } catch (const std::exception& e) {

@@ -1,4 +1,5 @@
-// Categories changed by one vconv while another converts into them, and Ctrl+C on a batch.
+// Categories changed by one vconv while another converts into them; a batch's tasks seen from
+// another vconv; Ctrl+C on a batch.
 #include "tasks_cli_fixture.h"
 
 #include <QProcess>
@@ -53,6 +54,15 @@ TEST_F(TaskCliTest, CtrlCStopsABatchAndLeavesItsTasksFailedWithTheirSlotsBack) {
     std::filesystem::copy_file(a, b);
     QProcess batch;
     StartBatchAndWaitUntilRunning(batch, {}, {a, b}, dir_ / "out");
+    // Meanwhile another vconv sees the tasks as converting and keeps its hands off them.
+    ProcessResult r = Vconv({"tasks"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_NE(r.out.find("converting elsewhere"), std::string::npos) << r.out;
+    for (const char* command : {"start", "delete"}) {
+        r = Vconv({command, "1"});
+        EXPECT_EQ(r.exit_code, 1) << command;
+        EXPECT_NE(r.err.find("another running copy"), std::string::npos) << r.err;
+    }
     ::kill(static_cast<pid_t>(batch.processId()), SIGINT);
     ASSERT_TRUE(batch.waitForFinished(30000));
     EXPECT_EQ(batch.exitStatus(), QProcess::NormalExit);
