@@ -51,10 +51,11 @@ bool LinkThroughDescription(AVFilterGraph* graph, AVFilterContext* last, AVFilte
     return rc >= 0;
 }
 
-AVFilterContext* AddFilter(AVFilterGraph* graph, const char* filter, const char* name, const std::string& args) {
+AVFilterContext* AddFilter(AVFilterGraph* graph, const char* filter, const char* name,
+                           const std::string& args) {
     AVFilterContext* ctx = nullptr;
-    if (avfilter_graph_create_filter(&ctx, avfilter_get_by_name(filter), name, args.empty() ? nullptr : args.c_str(),
-                                     nullptr, graph) < 0)
+    if (avfilter_graph_create_filter(&ctx, avfilter_get_by_name(filter), name,
+                                     args.empty() ? nullptr : args.c_str(), nullptr, graph) < 0)
         return nullptr;
     return ctx;
 }
@@ -76,19 +77,34 @@ void FramePathsImpl::BuildAudioGraph(OutputStream& ost, InputStream& ist) {
         av_channel_layout_uninit(&dec->ch_layout);
         av_channel_layout_default(&dec->ch_layout, channels);
     }
+    // Built again mid-stream: the source takes what the new frames carry.
+    SourceParameters src{dec->sample_fmt, dec->sample_rate, 0, 0};
+    av_channel_layout_copy(&src.layout, &dec->ch_layout);
+    if (const AVFrame* f = rebuild_frame_) {
+        src.format = f->format;
+        src.rate = f->sample_rate;
+        av_channel_layout_uninit(&src.layout);
+        if (f->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
+            av_channel_layout_default(&src.layout, f->ch_layout.nb_channels);
+        else
+            av_channel_layout_copy(&src.layout, &f->ch_layout);
+    }
     // The source takes the decoder's real layout (a mono or 5.1 input is not stereo).
     char args[512];
-    std::snprintf(args, sizeof args, "time_base=1/%d:sample_rate=%d:sample_fmt=%s:channel_layout=%s", dec->sample_rate,
-                  dec->sample_rate, av_get_sample_fmt_name(dec->sample_fmt), LayoutText(dec->ch_layout).c_str());
+    std::snprintf(args, sizeof args, "time_base=1/%d:sample_rate=%d:sample_fmt=%s:channel_layout=%s",
+                  src.rate, src.rate, av_get_sample_fmt_name(static_cast<AVSampleFormat>(src.format)),
+                  LayoutText(src.layout).c_str());
     out.source = AddFilter(graph, "abuffer", "asrc", args);
     if (!out.source)
         fail();
     out.sink = nullptr;
-    if (avfilter_graph_create_filter(&out.sink, avfilter_get_by_name("abuffersink"), "aout", nullptr, nullptr, graph) < 0)
+    if (avfilter_graph_create_filter(&out.sink, avfilter_get_by_name("abuffersink"), "aout", nullptr, nullptr,
+                                     graph) < 0)
         fail();
     const AVSampleFormat formats[] = {enc->sample_fmt, AV_SAMPLE_FMT_NONE};
     const int rates[] = {enc->sample_rate, -1};
-    if (av_opt_set_int_list(out.sink, "sample_fmts", formats, AV_SAMPLE_FMT_NONE, AV_OPT_SEARCH_CHILDREN) < 0 ||
+    if (av_opt_set_int_list(out.sink, "sample_fmts", formats, AV_SAMPLE_FMT_NONE, AV_OPT_SEARCH_CHILDREN) <
+            0 ||
         av_opt_set_int_list(out.sink, "sample_rates", rates, -1, AV_OPT_SEARCH_CHILDREN) < 0 ||
         av_opt_set(out.sink, "ch_layouts", LayoutText(enc->ch_layout).c_str(), AV_OPT_SEARCH_CHILDREN) < 0)
         fail();
@@ -107,19 +123,24 @@ void FramePathsImpl::BuildAudioGraph(OutputStream& ost, InputStream& ist) {
         std::snprintf(args, sizeof args, "async=%d:min_hard_comp=%f:first_pts=0", audio->AudioSyncMethod(),
                       static_cast<double>(audio->AudioDriftThreshold()));
         chain("aresample", "async", args);
-    } else if (enc->sample_rate != dec->sample_rate) {
+    } else if (enc->sample_rate != src.rate) {
         chain("aresample", "resample", std::to_string(enc->sample_rate));
     }
     if (audio->AudioVolume() != 256) {
         // 16-bit input keeps the exact integer scaling (v * volume + 128) >> 8 with clipping.
-        const bool integer = dec->sample_fmt == AV_SAMPLE_FMT_S16 || dec->sample_fmt == AV_SAMPLE_FMT_S16P;
+        const bool integer = src.format == AV_SAMPLE_FMT_S16 || src.format == AV_SAMPLE_FMT_S16P;
         std::snprintf(args, sizeof args, "volume=%f:precision=%s", audio->AudioVolume() / 256.0,
                       integer ? "fixed" : "float");
         chain("volume", "volume", args);
     }
     const std::string description = engine_.options().FilterOptions()->AudioFilters().trimmed().toStdString();
-    if (!LinkThroughDescription(graph, last, out.sink, description) || avfilter_graph_config(graph, nullptr) < 0)
+    if (!LinkThroughDescription(graph, last, out.sink, description) ||
+        avfilter_graph_config(graph, nullptr) < 0)
         fail();
+    KeepSourceParameters(out, src);
+    out.graph_closed = false;
+    if (ost.encoder_opened)
+        EncoderOpened(ost); // a graph built again mid-stream keeps the encoder's frame size
 }
 
 void FramePathsImpl::BuildVideoGraph(OutputStream& ost, InputStream& ist) {
@@ -140,13 +161,22 @@ void FramePathsImpl::BuildVideoGraph(OutputStream& ost, InputStream& ist) {
         sar = AVRational{0, 1};
     char args[512];
     // Named keys: the positional order of the buffer source differs between library versions.
-    std::snprintf(args, sizeof args, "video_size=%dx%d:pix_fmt=%d:time_base=%d/%d:pixel_aspect=%d/%d", dec->width,
-                  dec->height, static_cast<int>(dec->pix_fmt), ist.st->time_base.num, ist.st->time_base.den, sar.num,
+    SourceParameters src{dec->pix_fmt, 0, dec->width, dec->height};
+    if (const AVFrame* f = rebuild_frame_) {
+        src.format = f->format;
+        src.width = f->width;
+        src.height = f->height;
+        if (f->sample_aspect_ratio.num > 0)
+            sar = f->sample_aspect_ratio;
+    }
+    std::snprintf(args, sizeof args, "video_size=%dx%d:pix_fmt=%d:time_base=%d/%d:pixel_aspect=%d/%d",
+                  src.width, src.height, src.format, ist.st->time_base.num, ist.st->time_base.den, sar.num,
                   sar.den);
     out.source = AddFilter(graph, "buffer", "src", args);
     if (!out.source)
         fail();
-    if (avfilter_graph_create_filter(&out.sink, avfilter_get_by_name("buffersink"), "out", nullptr, nullptr, graph) < 0)
+    if (avfilter_graph_create_filter(&out.sink, avfilter_get_by_name("buffersink"), "out", nullptr, nullptr,
+                                     graph) < 0)
         fail();
     const AVPixelFormat formats[] = {enc->pix_fmt, AV_PIX_FMT_NONE};
     if (av_opt_set_int_list(out.sink, "pix_fmts", formats, AV_PIX_FMT_NONE, AV_OPT_SEARCH_CHILDREN) < 0)
@@ -161,7 +191,7 @@ void FramePathsImpl::BuildVideoGraph(OutputStream& ost, InputStream& ist) {
     };
     if (engine_.options().VideoOptions()->Deinterlace())
         chain("yadif", "deinterlace", "mode=send_frame"); // keeps the frame rate
-    if (enc->width != dec->width || enc->height != dec->height) {
+    if (enc->width != src.width || enc->height != src.height) {
         std::snprintf(args, sizeof args, "w=%d:h=%d:flags=0x%X", enc->width, enc->height, ost.scaler_flags);
         chain("scale", "scale", args);
     }
@@ -171,16 +201,53 @@ void FramePathsImpl::BuildVideoGraph(OutputStream& ost, InputStream& ist) {
     // Stored descriptions may hold fragments of older filter builds (rotation, subtitles).
     const std::string description =
         RewriteLegacyFilterFragments(engine_.options().FilterOptions()->VideoFilters().toStdString());
-    if (!LinkThroughDescription(graph, last, out.sink, description) || avfilter_graph_config(graph, nullptr) < 0)
+    if (!LinkThroughDescription(graph, last, out.sink, description) ||
+        avfilter_graph_config(graph, nullptr) < 0)
         fail();
+    KeepSourceParameters(out, src);
+    out.graph_closed = false;
+    if (ost.encoder_opened) {
+        // Built again mid-stream: the open encoder keeps its size, so the filters must give it.
+        if (av_buffersink_get_w(out.sink) != enc->width || av_buffersink_get_h(out.sink) != enc->height)
+            throw Error("The picture size changed mid-stream and the video filters give " +
+                        std::to_string(av_buffersink_get_w(out.sink)) + "x" +
+                        std::to_string(av_buffersink_get_h(out.sink)) + " instead of the output's " +
+                        std::to_string(enc->width) + "x" + std::to_string(enc->height) +
+                        ": set the output frame size");
+        return;
+    }
 
     enc->width = av_buffersink_get_w(out.sink);
     enc->height = av_buffersink_get_h(out.sink);
     if (ost.frame_aspect_ratio != 0)
-        enc->sample_aspect_ratio = av_d2q(static_cast<double>(ost.frame_aspect_ratio) * enc->height / enc->width, 255);
+        enc->sample_aspect_ratio =
+            av_d2q(static_cast<double>(ost.frame_aspect_ratio) * enc->height / enc->width, 255);
     else
         enc->sample_aspect_ratio = av_buffersink_get_sample_aspect_ratio(out.sink);
     ost.st->sample_aspect_ratio = enc->sample_aspect_ratio;
+}
+
+void FramePathsImpl::KeepSourceParameters(OutputEncodeState& out, const SourceParameters& src) {
+    out.source_params.format = src.format;
+    out.source_params.rate = src.rate;
+    out.source_params.width = src.width;
+    out.source_params.height = src.height;
+    av_channel_layout_uninit(&out.source_params.layout);
+    av_channel_layout_copy(&out.source_params.layout, &src.layout);
+}
+
+bool FramePathsImpl::SourceChanged(const OutputEncodeState& out, const AVFrame* frame, bool audio) {
+    const SourceParameters& src = out.source_params;
+    if (frame->format != src.format)
+        return true;
+    if (!audio)
+        return frame->width != src.width || frame->height != src.height;
+    if (frame->sample_rate != src.rate)
+        return true;
+    // A layout of unknown order is compared by its channel count (the graph took the default one).
+    if (frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || src.layout.order == AV_CHANNEL_ORDER_UNSPEC)
+        return frame->ch_layout.nb_channels != src.layout.nb_channels;
+    return av_channel_layout_compare(&frame->ch_layout, &src.layout) != 0;
 }
 
 void FramePathsImpl::EncoderOpened(OutputStream& ost) {

@@ -89,7 +89,8 @@ int FramePathsImpl::DecodeAudioOrVideo(InputStream& ist, int ist_index, const AV
         else
             ist.pts = ist.next_pts;
         if (audio && frame->sample_rate > 0) {
-            ist.next_pts = ist.pts + static_cast<int64_t>(frame->nb_samples) * AV_TIME_BASE / frame->sample_rate;
+            ist.next_pts =
+                ist.pts + static_cast<int64_t>(frame->nb_samples) * AV_TIME_BASE / frame->sample_rate;
         } else if (!audio) {
             int64_t duration = 0;
             if (frame->pkt_duration > 0)
@@ -126,12 +127,23 @@ void FramePathsImpl::FeedAndDrain(InputStream& ist, int ist_index, AVFrame* fram
         if (!out.source || out.graph_closed)
             continue;
         if (audio) {
-            frame->pts = best == AV_NOPTS_VALUE ? AV_NOPTS_VALUE
-                                                : av_rescale_q(best, ist.st->time_base, AVRational{1, frame->sample_rate});
+            frame->pts = best == AV_NOPTS_VALUE
+                             ? AV_NOPTS_VALUE
+                             : av_rescale_q(best, ist.st->time_base, AVRational{1, frame->sample_rate});
         } else {
             frame->pts = best;
             if (frame->sample_aspect_ratio.num <= 0)
                 frame->sample_aspect_ratio = ist.st->sample_aspect_ratio;
+        }
+        if (SourceChanged(out, frame, audio)) {
+            rebuild_frame_ = frame;
+            try {
+                RebuildGraph(*ost, ist, audio);
+            } catch (...) {
+                rebuild_frame_ = nullptr;
+                throw;
+            }
+            rebuild_frame_ = nullptr;
         }
         int rc = 0;
         {
@@ -142,6 +154,26 @@ void FramePathsImpl::FeedAndDrain(InputStream& ist, int ist_index, AVFrame* fram
             continue; // a frame the graph refuses is dropped like a damaged packet
         Drain(*ost, ist);
     }
+}
+
+void FramePathsImpl::RebuildGraph(OutputStream& ost, InputStream& ist, bool audio) {
+    OutputEncodeState& out = Out(ost);
+    // What the old graph still holds goes to the encoder first; the input clock is kept, since
+    // the old graph's frames move it while they are drained.
+    const int64_t pts = ist.pts;
+    const int64_t next_pts = ist.next_pts;
+    if (!out.graph_closed) {
+        CloseGraph(out);
+        out.pad_short_audio = audio;
+        Drain(ost, ist);
+        out.pad_short_audio = false;
+    }
+    ist.pts = pts;
+    ist.next_pts = next_pts;
+    if (audio)
+        BuildAudioGraph(ost, ist);
+    else
+        BuildVideoGraph(ost, ist);
 }
 
 void FramePathsImpl::Drain(OutputStream& ost, InputStream& ist) {

@@ -19,15 +19,33 @@ struct InputDecodeState final : FramePathState {
     int bgra_width = 0, bgra_height = 0, bgra_format = -1;
 };
 
+// What a graph's source was built for; a decoded frame that differs needs a new graph.
+struct SourceParameters {
+    int format = -1; // pixel or sample format
+    int rate = 0;
+    int width = 0, height = 0;
+    AVChannelLayout layout{};
+    SourceParameters() = default;
+    SourceParameters(int f, int r, int w, int h) : format(f), rate(r), width(w), height(h) {}
+    SourceParameters(const SourceParameters&) = delete;
+    SourceParameters& operator=(const SourceParameters&) = delete;
+    ~SourceParameters() { av_channel_layout_uninit(&layout); }
+};
+
 // An output stream that is encoded.
 struct OutputEncodeState final : FramePathState {
     FilterGraphPtr graph;
-    AVFilterContext* source = nullptr;
+    AVFilterContext* source = nullptr; // the graph's buffer source
     AVFilterContext* sink = nullptr;
     FramePtr filtered;
     PacketPtr packet;
-    bool graph_closed = false; // end of stream given to the source
+    bool graph_closed = false;  // end of stream given to the source
     int64_t next_audio_pts = 0; // encoder time base; for frames without a time stamp
+    SourceParameters source_params;
+    // While an old graph is flushed for a new one: its short last audio frame is padded with
+    // silence, because only the very last frame may be short for an encoder of fixed frame size.
+    bool pad_short_audio = false;
+    FramePtr padded;
 };
 
 class FramePathsImpl final : public FramePaths {
@@ -48,6 +66,13 @@ private:
     int DecodeAudioOrVideo(InputStream& ist, int ist_index, const AVPacket* pkt);
     void FeedAndDrain(InputStream& ist, int ist_index, AVFrame* frame);
     void Drain(OutputStream& ost, InputStream& ist);
+    // The decoded frame's size, pixel format, sample format, rate or layout differs from what the
+    // graph was built for (broadcast recordings, joined clips).
+    static bool SourceChanged(const OutputEncodeState& out, const AVFrame* frame, bool audio);
+    // Flushes the old graph into the encoder and builds one for the new parameters.
+    void RebuildGraph(OutputStream& ost, InputStream& ist, bool audio);
+    // Remembers what the new graph's source takes.
+    static void KeepSourceParameters(OutputEncodeState& out, const SourceParameters& src);
     // Sends a frame (null: end of stream) to the encoder and writes what comes out.
     void Encode(OutputStream& ost, AVFrame* frame);
 
@@ -60,6 +85,7 @@ private:
     int DecodeSubtitle(InputStream& ist, int ist_index, const AVPacket* pkt);
 
     ConversionEngine& engine_;
+    const AVFrame* rebuild_frame_ = nullptr; // set while a graph is built again for this frame
 };
 
 } // namespace vc

@@ -16,8 +16,7 @@ namespace vc {
 
 namespace {
 
-template <typename... Args>
-std::string Format(const char* format, Args... args) {
+template <typename... Args> std::string Format(const char* format, Args... args) {
     char buffer[2048];
     std::snprintf(buffer, sizeof buffer, format, args...);
     return buffer;
@@ -31,10 +30,11 @@ std::string Format(const char* format, Args... args) {
 AVCodecID FindCodec(const std::string& name, AVMediaType type, bool encoder) {
     if (name.empty())
         return AV_CODEC_ID_NONE;
-    const AVCodec* codec = encoder ? avcodec_find_encoder_by_name(name.c_str())
-                                   : avcodec_find_decoder_by_name(name.c_str());
+    const AVCodec* codec =
+        encoder ? avcodec_find_encoder_by_name(name.c_str()) : avcodec_find_decoder_by_name(name.c_str());
     if (!codec)
-        throw Error("Unknown Codec Name");
+        throw Error(Format("Unknown Codec Name: %s (this FFmpeg build has no such %s)", name.c_str(),
+                           encoder ? "encoder" : "decoder"));
     if (codec->type != type)
         throw Error("Invalid codec type");
     return codec->id;
@@ -74,8 +74,10 @@ void ConversionEngine::OpenInput(int index) {
     }
 
     // Forced decoders: an unknown name fails here, before anything is opened.
-    const AVCodecID forced_video = FindCodec(video->DecoderVideoCodecName().toStdString(), AVMEDIA_TYPE_VIDEO, false);
-    const AVCodecID forced_audio = FindCodec(audio->DecoderAudioCodecName().toStdString(), AVMEDIA_TYPE_AUDIO, false);
+    const AVCodecID forced_video =
+        FindCodec(video->DecoderVideoCodecName().toStdString(), AVMEDIA_TYPE_VIDEO, false);
+    const AVCodecID forced_audio =
+        FindCodec(audio->DecoderAudioCodecName().toStdString(), AVMEDIA_TYPE_AUDIO, false);
     const AVCodecID forced_subtitle =
         FindCodec(subtitle->SubtitleCodecName().trimmed().toStdString(), AVMEDIA_TYPE_SUBTITLE, false);
 
@@ -97,7 +99,8 @@ void ConversionEngine::OpenInput(int index) {
         // Streams of a headerless input are found by reading; give the probe ten times longer.
         // 0 means the library's default analyse time of 5 s.
         ic->probesize *= 10;
-        ic->max_analyze_duration = (ic->max_analyze_duration ? ic->max_analyze_duration : 5 * AV_TIME_BASE) * 10;
+        ic->max_analyze_duration =
+            (ic->max_analyze_duration ? ic->max_analyze_duration : 5 * AV_TIME_BASE) * 10;
     }
 
     const unsigned nb_streams = ic->nb_streams;
@@ -141,7 +144,8 @@ void ConversionEngine::OpenInput(int index) {
         ist->options = library_options_.FilterCodecOptions(library_options_.codec_options().get(),
                                                            st->codecpar->codec_id, false);
         auto pick = [&](const QString& name) {
-            const AVCodec* by_name = name.isEmpty() ? nullptr : avcodec_find_decoder_by_name(name.toUtf8().constData());
+            const AVCodec* by_name =
+                name.isEmpty() ? nullptr : avcodec_find_decoder_by_name(name.toUtf8().constData());
             return by_name ? by_name : avcodec_find_decoder(st->codecpar->codec_id);
         };
         switch (st->codecpar->codec_type) {
@@ -153,8 +157,9 @@ void ConversionEngine::OpenInput(int index) {
         case AVMEDIA_TYPE_SUBTITLE: {
             // The named decoder only when it reads this stream's codec (see above).
             const AVCodec* named = pick(subtitle_decoder_name);
-            ist->decoder = named && named->id == st->codecpar->codec_id ? named
-                                                                        : avcodec_find_decoder(st->codecpar->codec_id);
+            ist->decoder = named && named->id == st->codecpar->codec_id
+                               ? named
+                               : avcodec_find_decoder(st->codecpar->codec_id);
             if (options_.SubtitleOptions()->SubtitleDisable())
                 ist->discarded_at_demuxer = true;
             break;
@@ -166,7 +171,9 @@ void ConversionEngine::OpenInput(int index) {
             const AVRational tb = av_stream_get_codec_timebase(st);
             const AVRational fr = st->r_frame_rate;
             const int ticks = (st->codecpar->codec_id == AV_CODEC_ID_H264 ||
-                               st->codecpar->codec_id == AV_CODEC_ID_MPEG2VIDEO) ? 2 : 1;
+                               st->codecpar->codec_id == AV_CODEC_ID_MPEG2VIDEO)
+                                  ? 2
+                                  : 1;
             if (tb.num > 0 && tb.den > 0 && fr.num > 0 && fr.den > 0 &&
                 (tb.den != fr.num * ticks || tb.num != fr.den)) {
                 owner_.DoLog(16, Format("Seems stream %d codec frame rate differs from container frame rate: "

@@ -49,15 +49,16 @@ void ConversionEngine::PacketLoop() {
         double smallest_out = 1e100;
         owner_.DoProgress();
 
-        if (owner_.State() == TAVConverter::cvPaused) {
-            for (;;) {
-                if (owner_.WaitWhilePaused() != TAVConverter::cvRunning)
-                    break;
-                if (owner_.ReacquireSlotAfterResume())
-                    break;
-                if (owner_.State() == TAVConverter::cvStopping)
-                    break;
-            }
+        // A pause and resume may both have come since the last look: whenever the run is
+        // running without the slot it was given, it waits for one again before going on.
+        for (;;) {
+            TAVConverter::TAVConverterState state = owner_.State();
+            if (state == TAVConverter::cvPaused)
+                state = owner_.WaitWhilePaused();
+            if (state != TAVConverter::cvRunning)
+                break;
+            if (owner_.ReacquireSlotAfterResume())
+                break;
         }
         if (owner_.State() == TAVConverter::cvStopping) {
             owner_.DoStopped();
@@ -84,8 +85,8 @@ void ConversionEngine::PacketLoop() {
                         chosen = ist.file_index;
                 }
             }
-            const int limit = ost->type == AVMEDIA_TYPE_VIDEO   ? video_max
-                              : ost->type == AVMEDIA_TYPE_AUDIO ? audio_max
+            const int limit = ost->type == AVMEDIA_TYPE_VIDEO      ? video_max
+                              : ost->type == AVMEDIA_TYPE_AUDIO    ? audio_max
                               : ost->type == AVMEDIA_TYPE_SUBTITLE ? INT_MAX
                                                                    : data_max;
             if (ost->frame_number >= limit) {

@@ -22,8 +22,7 @@ namespace vc {
 
 namespace {
 
-template <typename... Args>
-std::string Format(const char* format, Args... args) {
+template <typename... Args> std::string Format(const char* format, Args... args) {
     char buffer[512];
     std::snprintf(buffer, sizeof buffer, format, args...);
     return buffer;
@@ -58,6 +57,9 @@ AVPixelFormat FitPixelFormat(const AVCodec* codec, const AVCodecContext* enc, AV
     const AVPixelFormat* list = codec ? codec->pix_fmts : nullptr;
     static const AVPixelFormat kMjpeg[] = {AV_PIX_FMT_YUVJ420P, AV_PIX_FMT_YUVJ422P, AV_PIX_FMT_YUV420P,
                                            AV_PIX_FMT_YUV422P, AV_PIX_FMT_NONE};
+    // At normal strictness this MJPEG encoder takes only full-range pictures.
+    static const AVPixelFormat kMjpegStrict[] = {AV_PIX_FMT_YUVJ420P, AV_PIX_FMT_YUVJ422P,
+                                                 AV_PIX_FMT_YUVJ444P, AV_PIX_FMT_NONE};
     static const AVPixelFormat kLjpeg[] = {AV_PIX_FMT_YUVJ420P, AV_PIX_FMT_YUVJ422P, AV_PIX_FMT_YUVJ444P,
                                            AV_PIX_FMT_YUV420P,  AV_PIX_FMT_YUV422P,  AV_PIX_FMT_YUV444P,
                                            AV_PIX_FMT_BGRA,     AV_PIX_FMT_NONE};
@@ -68,6 +70,8 @@ AVPixelFormat FitPixelFormat(const AVCodec* codec, const AVCodecContext* enc, AV
             list = kMjpeg;
         else if (codec->id == AV_CODEC_ID_LJPEG)
             list = kLjpeg;
+    } else if (codec->id == AV_CODEC_ID_MJPEG) {
+        list = kMjpegStrict;
     }
     for (const AVPixelFormat* p = list; *p != AV_PIX_FMT_NONE; ++p)
         if (*p == fmt)
@@ -185,8 +189,8 @@ void ConversionEngine::SetupEncoding(OutputStream& ost, InputStream& ist) {
         if (ost.encoder && ost.encoder->supported_samplerates) {
             const int fitted = NearestSampleRate(ost.encoder->supported_samplerates, enc->sample_rate);
             if (fitted != enc->sample_rate)
-                av_log(enc, AV_LOG_WARNING, "Requested sampling rate unsupported using closest supported (%d)\n",
-                       fitted);
+                av_log(enc, AV_LOG_WARNING,
+                       "Requested sampling rate unsupported using closest supported (%d)\n", fitted);
             enc->sample_rate = fitted;
         }
         enc->time_base = AVRational{1, enc->sample_rate};
@@ -197,7 +201,8 @@ void ConversionEngine::SetupEncoding(OutputStream& ost, InputStream& ist) {
         if (enc->ch_layout.nb_channels == 0)
             av_channel_layout_copy(&enc->ch_layout, &dec->ch_layout);
         if (enc->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || enc->ch_layout.nb_channels == 0) {
-            const int channels = enc->ch_layout.nb_channels ? enc->ch_layout.nb_channels : dec->ch_layout.nb_channels;
+            const int channels =
+                enc->ch_layout.nb_channels ? enc->ch_layout.nb_channels : dec->ch_layout.nb_channels;
             av_channel_layout_uninit(&enc->ch_layout);
             av_channel_layout_default(&enc->ch_layout, channels);
         }
@@ -341,7 +346,8 @@ bool ConversionEngine::SetupTranscode() {
     for (auto& ist : input_streams_) {
         if (!ist->decoding_needed)
             continue;
-        const AVCodec* decoder = ist->decoder ? ist->decoder : avcodec_find_decoder(ist->st->codecpar->codec_id);
+        const AVCodec* decoder =
+            ist->decoder ? ist->decoder : avcodec_find_decoder(ist->st->codecpar->codec_id);
         if (!decoder)
             throw Error("Unsupported codec for input stream ");
         if (avcodec_open2(ist->dec_ctx.get(), decoder, ist->options.address()) < 0)
@@ -356,10 +362,12 @@ bool ConversionEngine::SetupTranscode() {
             throw Error("Unsupported codec for output stream ");
         InputStream& ist = *input_streams_[ost->source_index];
         if (ist.dec_ctx && ist.dec_ctx->subtitle_header && ist.dec_ctx->subtitle_header_size > 0) {
-            ost->enc_ctx->subtitle_header = static_cast<uint8_t*>(av_mallocz(ist.dec_ctx->subtitle_header_size + 1));
+            ost->enc_ctx->subtitle_header =
+                static_cast<uint8_t*>(av_mallocz(ist.dec_ctx->subtitle_header_size + 1));
             if (!ost->enc_ctx->subtitle_header)
                 throw Error("can not alloc subtitle header");
-            std::memcpy(ost->enc_ctx->subtitle_header, ist.dec_ctx->subtitle_header, ist.dec_ctx->subtitle_header_size);
+            std::memcpy(ost->enc_ctx->subtitle_header, ist.dec_ctx->subtitle_header,
+                        ist.dec_ctx->subtitle_header_size);
             ost->enc_ctx->subtitle_header_size = ist.dec_ctx->subtitle_header_size;
         }
         if (avcodec_open2(ost->enc_ctx.get(), ost->encoder, ost->options.address()) < 0)
@@ -425,7 +433,8 @@ void ConversionEngine::CopyChapters(int in_file, int out_file) {
         out->start = std::max<int64_t>(0, in->start - offset);
         out->end = std::min(limit, in->end - offset);
         av_dict_copy(&out->metadata, in->metadata, 0);
-        auto** grown = static_cast<AVChapter**>(av_realloc_array(os->chapters, os->nb_chapters + 1, sizeof(AVChapter*)));
+        auto** grown =
+            static_cast<AVChapter**>(av_realloc_array(os->chapters, os->nb_chapters + 1, sizeof(AVChapter*)));
         if (!grown) {
             av_dict_free(&out->metadata);
             av_free(out);

@@ -15,7 +15,6 @@ extern "C" {
 namespace vc {
 
 void FramePathsImpl::VideoOutput(OutputStream& ost, InputStream& ist, AVFrame* frame) {
-    (void)ist;
     AVCodecContext* enc = ost.enc_ctx.get();
     TVideoOptions* v = engine_.options().VideoOptions();
     const AVOutputFormat* fmt = engine_.output_files()[ost.file_index].ctx->oformat;
@@ -28,7 +27,18 @@ void FramePathsImpl::VideoOutput(OutputStream& ost, InputStream& ist, AVFrame* f
     if (method == 0) {
         ost.sync_opts = std::llround(sync);
     } else {
-        const double vdelta = sync - static_cast<double>(ost.sync_opts);
+        // A frame covers its own duration too: at twice the input rate each frame is sent twice,
+        // the last one included.
+        double duration = 0;
+        if (frame->pkt_duration > 0)
+            duration =
+                static_cast<double>(frame->pkt_duration) * av_q2d(ist.st->time_base) / av_q2d(enc->time_base);
+        double delta0 = sync - static_cast<double>(ost.sync_opts);
+        if (delta0 < 0 && delta0 + duration > 0) {
+            duration += delta0; // started a little early: counts from where the output is
+            delta0 = 0;
+        }
+        const double vdelta = delta0 + duration;
         if (vdelta < -1.1)
             frames = 0;
         else if (variable) {
@@ -80,10 +90,10 @@ void FramePathsImpl::VideoBuffer(InputStream& ist, AVFrame* frame) {
     InputDecodeState& in = In(ist);
     const int w = frame->width, h = frame->height, format = frame->format;
     if (!in.bgra || in.bgra_width != w || in.bgra_height != h || in.bgra_format != format) {
-        in.to_bgra.reset(sws_getContext(w, h, static_cast<AVPixelFormat>(format), w, h, AV_PIX_FMT_BGRA, SWS_BICUBIC,
-                                        nullptr, nullptr, nullptr));
-        in.from_bgra.reset(sws_getContext(w, h, AV_PIX_FMT_BGRA, w, h, static_cast<AVPixelFormat>(format), SWS_BICUBIC,
-                                          nullptr, nullptr, nullptr));
+        in.to_bgra.reset(sws_getContext(w, h, static_cast<AVPixelFormat>(format), w, h, AV_PIX_FMT_BGRA,
+                                        SWS_BICUBIC, nullptr, nullptr, nullptr));
+        in.from_bgra.reset(sws_getContext(w, h, AV_PIX_FMT_BGRA, w, h, static_cast<AVPixelFormat>(format),
+                                          SWS_BICUBIC, nullptr, nullptr, nullptr));
         in.bgra.reset(av_frame_alloc());
         if (!in.to_bgra || !in.from_bgra || !in.bgra)
             throw Error("no memory");

@@ -73,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
                 With({"@h264_aac.mp4", "--set", "VideoOptions.DecoderVideoCodecName=aac"}, kCopy), 1,
                 "Invalid codec type"},
         CliCase{"unknown encoder", {"@h264_aac.mp4", "--vcodec", "nosuchcodec", "-o", "%out.mkv"}, 1,
-                "Unknown Codec Name"},
+                "Unknown Codec Name: nosuchcodec"},
         CliCase{"too few maps", With({"@h264_aac.mp4", "--map", "0=0"}, kCopy), 1,
                 "Number of stream maps must match number of output streams"},
         CliCase{"map to a missing stream", With({"@h264_aac.mp4", "--map", "0=5", "--map", "0=1"}, kCopy), 1,

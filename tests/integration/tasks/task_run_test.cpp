@@ -145,6 +145,30 @@ TEST_F(TaskRunTest, ARequestConvertsAndLandsInTheShownHistoryCategory) {
     EXPECT_TRUE(test::DecodesCleanly(output.toStdString(), &errors)) << errors;
 }
 
+TEST_F(TaskRunTest, ARunEndingOnAnErrorStaysInTheListAsFailed) {
+    auto sem = OpenNamedSemaphore(sem_name_, 2);
+    auto request = CopyRequest(1);
+    // Re-encoding through a filter that does not exist fails once transcoding has begun.
+    request->ConvertOptions()->VideoOptions()->SetVideoStreamCopy(false);
+    request->ConvertOptions()->VideoOptions()->SetEncoderVideoCodecName("mpeg4");
+    request->ConvertOptions()->FilterOptions()->SetVideoFilters("nosuchfilter");
+    TAVTask* task = tree_.ConvertingNode().NewConversion(*request, sem.get());
+    const auto id = task->ID();
+
+    ASSERT_TRUE(RunUntil([&] {
+        return task->Status() == TConversionSettings::stError && task->Converter().State() == cvIdle;
+    }));
+    ASSERT_EQ(tree_.ConvertingNode().Tasks().size(), 1u);
+    EXPECT_TRUE(task->LogText().contains("Error opening filters!")) << task->LogText().toStdString();
+    const auto row = store_.LoadTask(id);
+    ASSERT_TRUE(row.has_value());
+    EXPECT_TRUE(row->Converting); // still a task, not history
+    const auto texts = sink_.Texts();
+    EXPECT_TRUE(std::any_of(texts.begin(), texts.end(),
+                            [](const std::string& t) { return t.starts_with("Error opening filters!"); }));
+    EXPECT_TRUE(RunUntil([&] { return NamedSemaphoreValue(sem_name_) == 2; }));
+}
+
 TEST_F(TaskRunTest, PausingARunningTaskLetsAWaitingOneRunAndResumeWaitsForTheSlot) {
     auto sem = OpenNamedSemaphore(sem_name_, 1);
     TConvertingNode& node = tree_.ConvertingNode();
@@ -195,10 +219,7 @@ TEST_F(TaskRunTest, PausingARunningTaskLetsAWaitingOneRunAndResumeWaitsForTheSlo
 // Pause and resume both reach the converter before its worker looks at its state again (here the
 // worker is held at its first progress call, which needs this thread). The resumed run must still
 // wait for a slot instead of converting without one.
-// Disabled while the converter's packet loop re-takes its slot only when it saw the pause itself:
-// it fails every time today (the run converts while another holder has the only unit). Enable it
-// with the fix.
-TEST_F(TaskRunTest, DISABLED_APauseTheWorkerNeverSawStillCostsTheSlot) {
+TEST_F(TaskRunTest, APauseTheWorkerNeverSawStillCostsTheSlot) {
     auto sem = OpenNamedSemaphore(sem_name_, 1);
     TAVTask* task = tree_.ConvertingNode().NewConversion(*CopyRequest(1), sem.get());
     Slow(task);
