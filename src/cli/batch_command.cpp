@@ -65,7 +65,8 @@ int RunBatchCommand(int argc, char** argv) {
     parser.addPositionalArgument("FILE", "the files to convert", "FILE...");
     const QCommandLineOption help({"h", "help"}, "Show this help.");
     const QCommandLineOption output({"o", "output"}, "The output folder (made when missing).", "FOLDER");
-    const QCommandLineOption category("category", "File the finished tasks under history category ID (see `vconv categories`).", "ID");
+    const QCommandLineOption category(
+        "category", "File the finished tasks under history category ID (see `vconv categories`).", "ID");
     const QCommandLineOption quiet({"q", "quiet"}, "Show no table.");
     parser.addOptions({help, output, category, quiet});
     const ProfileFilterOptions profile_filter_options;
@@ -85,7 +86,8 @@ int RunBatchCommand(int argc, char** argv) {
     if (parser.isSet(category)) {
         const auto id = ParseId(parser.value(category));
         if (!id)
-            return UsageError("batch", "--category wants a category id, got '" + parser.value(category).toStdString() + "'");
+            return UsageError("batch", "--category wants a category id, got '" +
+                                           parser.value(category).toStdString() + "'");
         category_id = static_cast<int>(*id);
     }
     for (QString& file : files) {
@@ -101,7 +103,8 @@ int RunBatchCommand(int argc, char** argv) {
         TaskSession session;
         const auto stored_category = session.Store().LoadCategory(category_id);
         if (!stored_category)
-            return UsageError("batch", "there is no category " + std::to_string(category_id) + " (`vconv categories` lists them)");
+            return UsageError("batch", "there is no category " + std::to_string(category_id) +
+                                           " (`vconv categories` lists them)");
         QString folder = parser.isSet(output) ? parser.value(output) : stored_category->Path;
         if (folder.trimmed().isEmpty())
             return UsageError("batch", "no output folder (-o FOLDER)");
@@ -113,17 +116,20 @@ int RunBatchCommand(int argc, char** argv) {
         TConversionSettings request;
         TAVConvertOptions* options = request.ConvertOptions();
         QStringList no_outputs; // the runner names each output
-        if (const std::string error = ApplyProfileAndFilters(parser, profile_filter_options, files, no_outputs, options);
+        if (const std::string error =
+                ApplyProfileAndFilters(parser, profile_filter_options, files, no_outputs, options);
             !error.empty())
             return UsageError("batch", error);
         const auto catalogue = LoadCatalogue(UserProfilesPath());
         const TAVProfile* profile = catalogue->FindProfile(parser.value(profile_filter_options.profile));
         if (!profile)
-            return UsageError("batch", "no profile named '" + parser.value(profile_filter_options.profile).toStdString() + "'");
+            return UsageError("batch", "no profile named '" +
+                                           parser.value(profile_filter_options.profile).toStdString() + "'");
         // The single-file count was set before the profile's Apply; a profile that fixes its own
         // count (image sequences) keeps it.
         const int configured = AVConfiguration().PerformanceOptions()->ThreadCount();
-        if (options->ThreadCount() == (configured > 0 ? configured : std::max(1, QThread::idealThreadCount())))
+        if (options->ThreadCount() ==
+            (configured > 0 ? configured : std::max(1, QThread::idealThreadCount())))
             options->SetThreadCount(
                 BatchThreadCount(configured, QThread::idealThreadCount(), static_cast<int>(files.size())));
 
@@ -144,9 +150,10 @@ int RunBatchCommand(int argc, char** argv) {
                 one.SetSourceFiles({file});
                 const QString target = TAVTask::ResolveOutputPath(one);
                 if (writers.contains(target))
-                    return UsageError("batch", writers[target].toStdString() + " and " + file.toStdString() +
-                                                   " would both be written to " + target.toStdString() +
-                                                   "; convert them in separate batches or to separate folders");
+                    return UsageError("batch",
+                                      writers[target].toStdString() + " and " + file.toStdString() +
+                                          " would both be written to " + target.toStdString() +
+                                          "; convert them in separate batches or to separate folders");
                 writers[target] = file;
             }
         }
@@ -166,8 +173,8 @@ int RunBatchCommand(int argc, char** argv) {
                                  task->Settings().TargetFile().toLocal8Bit().constData());
             } catch (const std::exception& e) {
                 ++not_started;
-                std::fprintf(stderr, "vconv batch: %s: %s\n", request.SourceFiles().first().toLocal8Bit().constData(),
-                             e.what());
+                std::fprintf(stderr, "vconv batch: %s: %s\n",
+                             request.SourceFiles().first().toLocal8Bit().constData(), e.what());
             }
             QStringList rest = request.SourceFiles();
             rest.removeFirst();

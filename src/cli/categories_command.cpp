@@ -29,7 +29,8 @@ const char* kDescription =
 void PrintTree(TTaskTree& tree) {
     std::vector<QStringList> rows;
     std::function<void(TConvertedNode*, int)> add = [&](TConvertedNode* node, int depth) {
-        rows.push_back({QString::number(node->CategoryId()), QString(depth * 2, ' ') + node->Category(), node->Folder()});
+        rows.push_back({QString::number(node->CategoryId()), QString(depth * 2, ' ') + node->Category(),
+                        node->Folder()});
         for (const auto& child : node->Children())
             if (auto* category = dynamic_cast<TConvertedNode*>(child.get()))
                 add(category, depth + 1);
@@ -48,7 +49,8 @@ int RunCategoriesCommand(int argc, char** argv) {
     args[0] = "vconv categories";
     QCommandLineParser parser;
     parser.setApplicationDescription(kDescription);
-    parser.addPositionalArgument("ACTION", "add, set or delete (none: show the tree)", "[ACTION ARGUMENTS...]");
+    parser.addPositionalArgument("ACTION", "add, set or delete (none: show the tree)",
+                                 "[ACTION ARGUMENTS...]");
     const QCommandLineOption help({"h", "help"}, "Show this help.");
     const QCommandLineOption parent("parent", "With add: the category to file the new one under.", "ID");
     parser.addOptions({help, parent});
@@ -78,7 +80,8 @@ int RunCategoriesCommand(int argc, char** argv) {
             if (parser.isSet(parent)) {
                 const auto parsed = ParseId(parser.value(parent));
                 if (!parsed)
-                    return UsageError("categories", "--parent wants a category id, got '" + parser.value(parent).toStdString() + "'");
+                    return UsageError("categories", "--parent wants a category id, got '" +
+                                                        parser.value(parent).toStdString() + "'");
                 parent_id = static_cast<int>(*parsed);
             }
             TaskSession session;

@@ -15,9 +15,10 @@ int RunClearLogCommand(int argc, char** argv) {
         args << QString::fromLocal8Bit(argv[i]);
     args[0] = "vconv clear-log";
     QCommandLineParser parser;
-    parser.setApplicationDescription("Empties the log of task ID, unfinished or in the history.\n"
-                                     "\n"
-                                     "Exit codes: 0 cleared, 1 the store refused, 2 usage error or no such task.");
+    parser.setApplicationDescription(
+        "Empties the log of task ID, unfinished or in the history.\n"
+        "\n"
+        "Exit codes: 0 cleared, 1 the store refused, 2 usage error or no such task.");
     parser.addPositionalArgument("ID", "the task");
     const QCommandLineOption help({"h", "help"}, "Show this help.");
     parser.addOption(help);
@@ -31,7 +32,8 @@ int RunClearLogCommand(int argc, char** argv) {
         return UsageError("clear-log", "give one task ID");
     const auto id = ParseId(parser.positionalArguments().first());
     if (!id)
-        return UsageError("clear-log", "'" + parser.positionalArguments().first().toStdString() + "' is not a task id");
+        return UsageError("clear-log",
+                          "'" + parser.positionalArguments().first().toStdString() + "' is not a task id");
     try {
         TaskSession session;
         TAVTask* task = FindAnyTask(session, *id);

@@ -21,7 +21,9 @@
 
 namespace vc::cli {
 
-ConfigurationScope::ConfigurationScope() { AVConfiguration().LoadAtStartup(); }
+ConfigurationScope::ConfigurationScope() {
+    AVConfiguration().LoadAtStartup();
+}
 
 ConfigurationScope::~ConfigurationScope() {
     try {
@@ -45,8 +47,8 @@ std::optional<int> PositiveNumber(const QString& text) {
 } // namespace
 
 std::string PrepareDvdSource(const QCommandLineParser& parser, const ConvertTaskOptions& o,
-                             const ProfileFilterOptions& profile_options, QStringList& inputs, QStringList& outputs,
-                             DvdSource& dvd) {
+                             const ProfileFilterOptions& profile_options, QStringList& inputs,
+                             QStringList& outputs, DvdSource& dvd) {
     if (!parser.isSet(o.dvd)) {
         if (parser.isSet(o.title) || parser.isSet(o.chapters) || parser.isSet(o.angle))
             return "--title, --chapters and --angle go with --dvd";
@@ -80,7 +82,8 @@ std::string PrepareDvdSource(const QCommandLineParser& parser, const ConvertTask
         return std::string(e.what()) + ": " + drive.toStdString();
     }
     if (chapter_count < 1)
-        return drive.toStdString() + " has no title " + std::to_string(*title) + " (`vconv dvd info` lists them)";
+        return drive.toStdString() + " has no title " + std::to_string(*title) +
+               " (`vconv dvd info` lists them)";
     if (angle > angle_count)
         return "title " + std::to_string(*title) + " has " + std::to_string(angle_count) + " angle(s)";
     int first = 1;
@@ -117,14 +120,16 @@ std::string PrepareDvdSource(const QCommandLineParser& parser, const ConvertTask
         if (!QFileInfo(out).isDir() && !out.endsWith('/'))
             continue;
         if (!parser.isSet(profile_options.profile))
-            return "with --dvd and an output folder, give --profile (its extension completes the name) or -o FILE";
+            return "with --dvd and an output folder, give --profile (its extension completes the name) or -o "
+                   "FILE";
         const auto catalogue = LoadCatalogue(UserProfilesPath());
         const TAVProfile* profile = catalogue->FindProfile(parser.value(profile_options.profile));
         if (!profile)
             return {}; // the profile step reports the unknown name
         QDir().mkpath(out);
         const QString label = dvd.volume.isEmpty() ? QStringLiteral("DVD") : dvd.volume;
-        out = QDir(out).filePath(QString::asprintf("%s_%d", label.toUtf8().constData(), *title) + profile->Extension());
+        out = QDir(out).filePath(QString::asprintf("%s_%d", label.toUtf8().constData(), *title) +
+                                 profile->Extension());
     }
     return {};
 }
@@ -134,27 +139,31 @@ std::optional<int> RunConvertAsTask(const QCommandLineParser& parser, const Conv
                                     const DvdSource& dvd, bool show_progress) {
     if (parser.isSet(o.no_history)) {
         if (parser.isSet(o.category))
-            return UsageError("convert", "--category files a task in the history; it does not go with --no-history");
+            return UsageError("convert",
+                              "--category files a task in the history; it does not go with --no-history");
         return std::nullopt;
     }
     const QStringList inputs = prepared.InputFiles();
     const QStringList outputs = prepared.OutputFiles();
     if (inputs.size() != 1 || outputs.size() != 1) {
         if (parser.isSet(o.category))
-            return UsageError("convert", "a task converts one INPUT into one OUTPUT; --category does not go with several");
+            return UsageError(
+                "convert", "a task converts one INPUT into one OUTPUT; --category does not go with several");
         return std::nullopt;
     }
     int category_id = TPersistentManager::kRootCategoryId;
     if (parser.isSet(o.category)) {
         const auto id = ParseId(parser.value(o.category));
         if (!id)
-            return UsageError("convert", "--category wants a category id, got '" + parser.value(o.category).toStdString() + "'");
+            return UsageError("convert", "--category wants a category id, got '" +
+                                             parser.value(o.category).toStdString() + "'");
         category_id = static_cast<int>(*id);
     }
     try {
         TaskSession session;
         if (!session.Tree().FindCategory(category_id))
-            return UsageError("convert", "there is no category " + std::to_string(category_id) + " (`vconv categories` lists them)");
+            return UsageError("convert", "there is no category " + std::to_string(category_id) +
+                                             " (`vconv categories` lists them)");
 
         TConversionSettings request;
         const QString input = inputs.first();
@@ -168,7 +177,8 @@ std::optional<int> RunConvertAsTask(const QCommandLineParser& parser, const Conv
             request.SetDvdAngle(dvd.angle);
             request.SetDvdVolume(dvd.volume);
         } else {
-            request.SetSourceFiles({input.startsWith("stream:") ? input : QFileInfo(input).absoluteFilePath()});
+            request.SetSourceFiles(
+                {input.startsWith("stream:") ? input : QFileInfo(input).absoluteFilePath()});
             request.SetSourceType(TConversionSettings::stFile);
         }
         request.SetTargetFile(QFileInfo(outputs.first()).absoluteFilePath());
@@ -180,7 +190,8 @@ std::optional<int> RunConvertAsTask(const QCommandLineParser& parser, const Conv
         session.LockTask(task->ID());
         if (show_progress)
             std::fprintf(stderr, "Task %lld: %s -> %s\n", static_cast<long long>(task->ID()),
-                         input.toLocal8Bit().constData(), task->Settings().TargetFile().toLocal8Bit().constData());
+                         input.toLocal8Bit().constData(),
+                         task->Settings().TargetFile().toLocal8Bit().constData());
         return FollowTasks(session, {task}, show_progress);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vconv convert: %s\n", e.what());

@@ -20,14 +20,20 @@ namespace vc::cli {
 struct ProfileFilterOptions;
 
 struct ConvertTaskOptions {
-    QCommandLineOption no_history{"no-history", "Convert without a task: nothing goes into the task list or the history."};
-    QCommandLineOption category{"category", "File the finished task under history category ID (default 1, the root; "
-                                            "see `vconv categories`).", "ID"};
-    QCommandLineOption dvd{"dvd", "Convert a title of the DVD at PATH (a drive, a disc folder or an ISO image) instead "
-                                  "of INPUT. An OUTPUT folder gets the file VOLUME_TITLE with the profile's extension.",
-                           "PATH"};
+    QCommandLineOption no_history{"no-history",
+                                  "Convert without a task: nothing goes into the task list or the history."};
+    QCommandLineOption category{"category",
+                                "File the finished task under history category ID (default 1, the root; "
+                                "see `vconv categories`).",
+                                "ID"};
+    QCommandLineOption dvd{
+        "dvd",
+        "Convert a title of the DVD at PATH (a drive, a disc folder or an ISO image) instead "
+        "of INPUT. An OUTPUT folder gets the file VOLUME_TITLE with the profile's extension.",
+        "PATH"};
     QCommandLineOption title{"title", "With --dvd: the title number.", "N"};
-    QCommandLineOption chapters{"chapters", "With --dvd: the chapters from A through B (default: all).", "A-B"};
+    QCommandLineOption chapters{"chapters", "With --dvd: the chapters from A through B (default: all).",
+                                "A-B"};
     QCommandLineOption angle{"angle", "With --dvd: the camera angle (default 1).", "N"};
 
     QList<QCommandLineOption> All() const { return {no_history, category, dvd, title, chapters, angle}; }
@@ -60,8 +66,8 @@ struct DvdSource {
 // output folder (or none: the configured output folder) becomes VOLUME_TITLE plus the profile's
 // extension. Returns an error text for the user, or an empty string.
 std::string PrepareDvdSource(const QCommandLineParser& parser, const ConvertTaskOptions& o,
-                             const ProfileFilterOptions& profile_options, QStringList& inputs, QStringList& outputs,
-                             DvdSource& dvd);
+                             const ProfileFilterOptions& profile_options, QStringList& inputs,
+                             QStringList& outputs, DvdSource& dvd);
 
 // Runs the prepared conversion as a task of the task list and follows it; returns the exit code.
 // Nothing (the caller converts directly) with --no-history, or for several inputs or outputs,

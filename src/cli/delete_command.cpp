@@ -36,15 +36,18 @@ int RunDeleteCommand(int argc, char** argv) {
         return UsageError("delete", "give one task ID");
     const auto id = ParseId(parser.positionalArguments().first());
     if (!id)
-        return UsageError("delete", "'" + parser.positionalArguments().first().toStdString() + "' is not a task id");
+        return UsageError("delete",
+                          "'" + parser.positionalArguments().first().toStdString() + "' is not a task id");
     try {
         TaskSession session;
         TAVTask* task = FindAnyTask(session, *id);
         if (!task)
             return UsageError("delete", "there is no task " + std::to_string(*id));
         if (!session.LockTask(*id)) {
-            std::fprintf(stderr, "vconv delete: task %lld is converting in another running copy of the program; "
-                                 "stop it there first\n", static_cast<long long>(*id));
+            std::fprintf(stderr,
+                         "vconv delete: task %lld is converting in another running copy of the program; "
+                         "stop it there first\n",
+                         static_cast<long long>(*id));
             return 1;
         }
         task->Delete(parser.isSet(source), parser.isSet(target));

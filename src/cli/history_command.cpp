@@ -35,14 +35,16 @@ int RunHistoryCommand(int argc, char** argv) {
     if (parser.isSet(category)) {
         const auto parsed = ParseId(parser.value(category));
         if (!parsed)
-            return UsageError("history", "--category wants a category id, got '" + parser.value(category).toStdString() + "'");
+            return UsageError("history", "--category wants a category id, got '" +
+                                             parser.value(category).toStdString() + "'");
         id = static_cast<int>(*parsed);
     }
     try {
         TaskSession session;
         TConvertedNode* node = session.Tree().FindCategory(id);
         if (!node)
-            return UsageError("history", "there is no category " + std::to_string(id) + " (`vconv categories` lists them)");
+            return UsageError("history", "there is no category " + std::to_string(id) +
+                                             " (`vconv categories` lists them)");
         node->LoadTaskList(&session.View());
         QStringList captions = {"ID"};
         for (const TColumn& c : TConvertedNode::Columns())

@@ -15,9 +15,10 @@ int RunLogCommand(int argc, char** argv) {
         args << QString::fromLocal8Bit(argv[i]);
     args[0] = "vconv log";
     QCommandLineParser parser;
-    parser.setApplicationDescription("Prints the log of task ID, unfinished or in the history (the last 51 lines).\n"
-                                     "\n"
-                                     "Exit codes: 0 printed, 1 the store cannot be read, 2 usage error or no such task.");
+    parser.setApplicationDescription(
+        "Prints the log of task ID, unfinished or in the history (the last 51 lines).\n"
+        "\n"
+        "Exit codes: 0 printed, 1 the store cannot be read, 2 usage error or no such task.");
     parser.addPositionalArgument("ID", "the task");
     const QCommandLineOption help({"h", "help"}, "Show this help.");
     parser.addOption(help);
@@ -31,7 +32,8 @@ int RunLogCommand(int argc, char** argv) {
         return UsageError("log", "give one task ID");
     const auto id = ParseId(parser.positionalArguments().first());
     if (!id)
-        return UsageError("log", "'" + parser.positionalArguments().first().toStdString() + "' is not a task id");
+        return UsageError("log",
+                          "'" + parser.positionalArguments().first().toStdString() + "' is not a task id");
     try {
         TaskSession session;
         TAVTask* task = FindAnyTask(session, *id);

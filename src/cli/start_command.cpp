@@ -38,18 +38,22 @@ int RunStartCommand(int argc, char** argv) {
         return UsageError("start", "give one task ID");
     const auto id = ParseId(parser.positionalArguments().first());
     if (!id)
-        return UsageError("start", "'" + parser.positionalArguments().first().toStdString() + "' is not a task id");
+        return UsageError("start",
+                          "'" + parser.positionalArguments().first().toStdString() + "' is not a task id");
     try {
         TaskSession session;
         TAVTask* task = session.FindUnfinished(*id);
         if (!task) {
             const auto row = session.Store().LoadTask(*id);
             if (row && !row->Converting)
-                return UsageError("start", "task " + std::to_string(*id) + " has finished (it is in the history)");
-            return UsageError("start", "there is no task " + std::to_string(*id) + " (`vconv tasks` lists them)");
+                return UsageError("start",
+                                  "task " + std::to_string(*id) + " has finished (it is in the history)");
+            return UsageError("start",
+                              "there is no task " + std::to_string(*id) + " (`vconv tasks` lists them)");
         }
         if (!session.LockTask(*id)) {
-            std::fprintf(stderr, "vconv start: task %lld is converting in another running copy of the program\n",
+            std::fprintf(stderr,
+                         "vconv start: task %lld is converting in another running copy of the program\n",
                          static_cast<long long>(*id));
             return 1;
         }

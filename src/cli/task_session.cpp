@@ -37,21 +37,28 @@ namespace vc::cli {
 namespace {
 
 std::atomic<bool> g_interrupted{false};
-void OnInterrupt(int) { g_interrupted = true; }
+void OnInterrupt(int) {
+    g_interrupted = true;
+}
 
-QByteArray Local(const QString& text) { return text.toLocal8Bit(); }
+QByteArray Local(const QString& text) {
+    return text.toLocal8Bit();
+}
 
 // Columns as wide as their widest cell; CJK characters take two terminal cells.
 int CellWidth(const QString& text) {
     int width = 0;
     for (const QChar c : text)
-        width += c.unicode() >= 0x1100 && (c.unicode() <= 0x115f || (c.unicode() >= 0x2e80 && c.unicode() <= 0xffdc))
+        width += c.unicode() >= 0x1100 &&
+                         (c.unicode() <= 0x115f || (c.unicode() >= 0x2e80 && c.unicode() <= 0xffdc))
                      ? 2
                      : 1;
     return width;
 }
 
-QString Pad(const QString& text, int width) { return text + QString(std::max(0, width - CellWidth(text)), ' '); }
+QString Pad(const QString& text, int width) {
+    return text + QString(std::max(0, width - CellWidth(text)), ' ');
+}
 
 QString FormatTable(const QStringList& captions, const std::vector<QStringList>& rows) {
     std::vector<int> widths;
@@ -80,7 +87,8 @@ void ConsoleView::ShowCompletionAlert(const QString&) {}
 TaskSession::TaskSession() {
     // A damaged configuration is set aside with a warning on stderr; the run goes on.
     AVConfiguration().LoadAtStartup();
-    store_ = std::make_unique<TPersistentManager>(TAVConfiguration::GetAppDataFolder(), AVConfiguration().OutputFolder());
+    store_ = std::make_unique<TPersistentManager>(TAVConfiguration::GetAppDataFolder(),
+                                                  AVConfiguration().OutputFolder());
     tree_ = std::make_unique<TTaskTree>(*store_, view_);
     tree_->LoadCategories();
 }
@@ -277,8 +285,8 @@ void KeepFailureLog(TPersistentManager& store, const TAVTask& task) {
             .Bind(2, task.ID())
             .Run();
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "vconv: the log of task %lld was not kept: %s\n", static_cast<long long>(task.ID()),
-                     e.what());
+        std::fprintf(stderr, "vconv: the log of task %lld was not kept: %s\n",
+                     static_cast<long long>(task.ID()), e.what());
     }
 }
 
@@ -377,7 +385,8 @@ int FollowTasks(TaskSession& session, const std::vector<TAVTask*>& tasks, bool s
                 if (show_progress && !terminal)
                     std::fprintf(stderr, "%s  #%lld  %s  %s\n",
                                  Local(QDateTime::currentDateTime().toString("hh:mm:ss.zzz")).constData(),
-                                 static_cast<long long>(f.id), Local(f.name).constData(), Local(phase).constData());
+                                 static_cast<long long>(f.id), Local(f.name).constData(),
+                                 Local(phase).constData());
             }
             const QStringList& r = f.last_row;
             const bool finished = phase == "finished";
@@ -430,10 +439,10 @@ int FollowTasks(TaskSession& session, const std::vector<TAVTask*>& tasks, bool s
     if (failed > 0) {
         if (errors.errors == 0)
             for (const Followed& f : followed)
-            if (f.phase == "failed")
+                if (f.phase == "failed")
                     if (TAVTask* t = find(f.id); t && !t->Log().isEmpty())
                         std::fprintf(stderr, "vconv: task %lld failed: %s\n", static_cast<long long>(f.id),
-                                 Local(t->Log().last()).constData());
+                                     Local(t->Log().last()).constData());
         return 1;
     }
     return 0;

@@ -39,10 +39,11 @@ int RunTasksCommand(int argc, char** argv) {
             captions << c.Caption;
         std::vector<QStringList> rows;
         for (const auto& task : session.Converting().Tasks())
-            rows.push_back(QStringList{QString::number(task->ID()),
-                                       session.LockedElsewhere(task->ID()) ? QStringLiteral("converting elsewhere")
-                                                                           : StatusText(*task)} +
-                           TaskRow(*task));
+            rows.push_back(
+                QStringList{QString::number(task->ID()), session.LockedElsewhere(task->ID())
+                                                             ? QStringLiteral("converting elsewhere")
+                                                             : StatusText(*task)} +
+                TaskRow(*task));
         PrintTable(captions, rows);
         return 0;
     } catch (const std::exception& e) {

@@ -6,8 +6,8 @@
 #include "store/persistent_manager.h"
 
 #include <QProcess>
-#include <QThread>
 #include <QRegularExpression>
+#include <QThread>
 #include <QTime>
 #include <algorithm>
 #include <filesystem>
@@ -24,8 +24,9 @@ struct Interval {
 
 // The "running" spans of the status lines ("hh:mm:ss.zzz  #ID  NAME  STATUS").
 std::vector<Interval> RunningSpans(int process, const QString& err) {
-    static const QRegularExpression line(QStringLiteral("^(\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d)  #(\\d+)  .*  (\\w+)$"),
-                                         QRegularExpression::MultilineOption);
+    static const QRegularExpression line(
+        QStringLiteral("^(\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d)  #(\\d+)  .*  (\\w+)$"),
+        QRegularExpression::MultilineOption);
     std::map<int, int> started;
     std::vector<Interval> spans;
     for (auto it = line.globalMatch(err); it.hasNext();) {
@@ -45,8 +46,8 @@ std::vector<Interval> RunningSpans(int process, const QString& err) {
 TEST_F(TaskCliTest, ABatchMakesOneTaskPerFileAndStoresTheWholeRequestWithTheFirst) {
     const auto out = dir_ / "out";
     const ProcessResult r =
-        Vconv({"batch", "--profile", "MPEG-4 Video (*.mp4)", "-o", out.string(), "-q", Media("h264_aac.mp4").string(),
-               Media("odd_size.mp4").string(), Media("audio.mp3").string()});
+        Vconv({"batch", "--profile", "MPEG-4 Video (*.mp4)", "-o", out.string(), "-q",
+               Media("h264_aac.mp4").string(), Media("odd_size.mp4").string(), Media("audio.mp3").string()});
     ASSERT_EQ(r.exit_code, 0) << r.err;
     EXPECT_EQ(r.err, "");
     for (const char* name : {"h264_aac.mp4", "odd_size.mp4", "audio.mp4"})
@@ -85,11 +86,12 @@ TEST_F(TaskCliTest, ABatchMakesOneTaskPerFileAndStoresTheWholeRequestWithTheFirs
              {"batch", "--profile", "MPEG-4 Video (*.mp4)", "-o", out.string()},
              {"batch", "--profile", "MPEG-4 Video (*.mp4)", "--category", "42", Media("audio.mp3").string()},
              // one output for two sources
-             {"batch", "--profile", "MPEG-4 Video (*.mp4)", "-o", (dir_ / "dup").string(), Media("audio.mp3").string(),
-              Media("audio.wav").string()}})
+             {"batch", "--profile", "MPEG-4 Video (*.mp4)", "-o", (dir_ / "dup").string(),
+              Media("audio.mp3").string(), Media("audio.wav").string()}})
         EXPECT_EQ(Vconv(args).exit_code, 2) << args.back();
     EXPECT_FALSE(std::filesystem::exists(dir_ / "dup" / "audio.mp4"));
-    EXPECT_EQ(Vconv({"batch", "--profile", "MPEG-4 Video (*.mp4)", "-o", out.string(), (dir_ / "nope.avi").string()})
+    EXPECT_EQ(Vconv({"batch", "--profile", "MPEG-4 Video (*.mp4)", "-o", out.string(),
+                     (dir_ / "nope.avi").string()})
                   .exit_code,
               1);
 }
@@ -101,8 +103,10 @@ TEST_F(TaskCliTest, TwoBatchesAtOnceShareTheSlotsAndTheStore) {
         std::filesystem::copy_file(clip, dir_ / copy);
     auto start = [&](QProcess& p, const char* first, const char* second, const char* folder) {
         p.start(QString::fromStdString(VconvPath().string()),
-                {"batch", "--profile", "MPEG-4 Video (*.mp4)", "-o", QString::fromStdString((dir_ / folder).string()),
-                 QString::fromStdString((dir_ / first).string()), QString::fromStdString((dir_ / second).string())});
+                {"batch", "--profile", "MPEG-4 Video (*.mp4)", "-o",
+                 QString::fromStdString((dir_ / folder).string()),
+                 QString::fromStdString((dir_ / first).string()),
+                 QString::fromStdString((dir_ / second).string())});
     };
     QProcess one, two;
     start(one, "a1.mp4", "a2.mp4", "out_a");
@@ -122,7 +126,8 @@ TEST_F(TaskCliTest, TwoBatchesAtOnceShareTheSlotsAndTheStore) {
     ASSERT_EQ(spans.size(), 4u) << err_one.toStdString() << err_two.toStdString();
     for (size_t i = 0; i < spans.size(); ++i)
         for (size_t j = i + 1; j < spans.size(); ++j) {
-            const int overlap = std::min(spans[i].end_ms, spans[j].end_ms) - std::max(spans[i].begin_ms, spans[j].begin_ms);
+            const int overlap =
+                std::min(spans[i].end_ms, spans[j].end_ms) - std::max(spans[i].begin_ms, spans[j].begin_ms);
             EXPECT_LT(overlap, 150) << "spans " << i << " and " << j << "\n"
                                     << err_one.toStdString() << err_two.toStdString();
         }

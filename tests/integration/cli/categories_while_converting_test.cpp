@@ -12,8 +12,10 @@ namespace {
 
 // Starts `vconv batch` on `files` and returns once its first task holds a slot.
 void StartBatchAndWaitUntilRunning(QProcess& vconv, const std::vector<QString>& extra,
-                                   const std::vector<std::filesystem::path>& files, const std::filesystem::path& out) {
-    QStringList args = {"batch", "--profile", "MPEG-4 Video (*.mp4)", "-o", QString::fromStdString(out.string())};
+                                   const std::vector<std::filesystem::path>& files,
+                                   const std::filesystem::path& out) {
+    QStringList args = {"batch", "--profile", "MPEG-4 Video (*.mp4)", "-o",
+                        QString::fromStdString(out.string())};
     for (const QString& a : extra)
         args << a;
     for (const auto& f : files)

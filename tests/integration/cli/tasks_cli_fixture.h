@@ -40,7 +40,8 @@ protected:
     // The pool's size when the next vconv creates it.
     void SetSlots(int n) { setenv("VCONV_SLOTS", std::to_string(n).c_str(), 1); }
 
-    ProcessResult Vconv(const std::vector<std::string>& args, std::chrono::seconds timeout = std::chrono::seconds(60)) {
+    ProcessResult Vconv(const std::vector<std::string>& args,
+                        std::chrono::seconds timeout = std::chrono::seconds(60)) {
         return RunProcess(VconvPath().string(), args, timeout);
     }
     std::filesystem::path DataFolder() const { return dir_ / "Quorvane/VideoConverterCHS"; }
@@ -63,9 +64,11 @@ protected:
         const auto path = dir_ / name;
         const std::string length = std::to_string(seconds);
         const ProcessResult r = RunProcess(
-            "ffmpeg", {"-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=" + length,
-                       "-f", "lavfi", "-i", "sine=frequency=440:duration=" + length, "-c:v", "libx264", "-preset",
-                       "ultrafast", "-c:a", "aac", "-shortest", path.string()});
+            "ffmpeg", {"-nostdin", "-v",      "error",     "-y",
+                       "-f",       "lavfi",   "-i",        "testsrc=size=320x240:rate=25:duration=" + length,
+                       "-f",       "lavfi",   "-i",        "sine=frequency=440:duration=" + length,
+                       "-c:v",     "libx264", "-preset",   "ultrafast",
+                       "-c:a",     "aac",     "-shortest", path.string()});
         EXPECT_EQ(r.exit_code, 0) << r.err;
         return path;
     }

@@ -8,7 +8,9 @@
 namespace vc::test {
 namespace {
 
-bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool Has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
 
 TEST_F(TaskCliTest, ConvertGoesThroughTheTaskListIntoTheChosenCategory) {
     const ProcessResult add = Vconv({"categories", "add", "Films", (dir_ / "films").string()});
@@ -16,7 +18,8 @@ TEST_F(TaskCliTest, ConvertGoesThroughTheTaskListIntoTheChosenCategory) {
     const std::string films = add.out.substr(0, add.out.find('\n'));
 
     const auto out = dir_ / "a.mkv";
-    ProcessResult r = Vconv({"convert", Media("h264_aac.mp4").string(), "-o", out.string(), "--copy", "--category", films});
+    ProcessResult r =
+        Vconv({"convert", Media("h264_aac.mp4").string(), "-o", out.string(), "--copy", "--category", films});
     ASSERT_EQ(r.exit_code, 0) << r.err;
     EXPECT_TRUE(Has(r.err, "Done: " + out.string())) << r.err;
     EXPECT_TRUE(DecodesCleanly(out));
@@ -24,15 +27,17 @@ TEST_F(TaskCliTest, ConvertGoesThroughTheTaskListIntoTheChosenCategory) {
     r = Vconv({"history", "--category", films});
     EXPECT_EQ(r.exit_code, 0) << r.err;
     EXPECT_TRUE(Has(r.out, "h264_aac.mp4") && Has(r.out, "a.mkv")) << r.out;
-    EXPECT_FALSE(Has(Vconv({"history"}).out, "a.mkv")); // not in the root
+    EXPECT_FALSE(Has(Vconv({"history"}).out, "a.mkv"));                // not in the root
     EXPECT_TRUE(std::filesystem::exists(DataFolder() / "Config.Xml")); // saved when convert ended
 
     // --no-history converts without a row; an unknown category is refused before any work.
-    EXPECT_EQ(Vconv({"convert", Media("audio.mp3").string(), "-o", (dir_ / "b.mkv").string(), "--copy", "--no-history"})
+    EXPECT_EQ(Vconv({"convert", Media("audio.mp3").string(), "-o", (dir_ / "b.mkv").string(), "--copy",
+                     "--no-history"})
                   .exit_code,
               0);
     EXPECT_TRUE(std::filesystem::exists(dir_ / "b.mkv"));
-    r = Vconv({"convert", Media("audio.mp3").string(), "-o", (dir_ / "c.mkv").string(), "--copy", "--category", "77"});
+    r = Vconv({"convert", Media("audio.mp3").string(), "-o", (dir_ / "c.mkv").string(), "--copy",
+               "--category", "77"});
     EXPECT_EQ(r.exit_code, 2);
     EXPECT_TRUE(Has(r.err, "no category 77")) << r.err;
     EXPECT_FALSE(std::filesystem::exists(dir_ / "c.mkv"));
@@ -67,7 +72,8 @@ TEST_F(TaskCliTest, AFailedConvertStaysInTheTaskListAndCanBeDeleted) {
 
 TEST_F(TaskCliTest, DeleteTargetRemovesTheOutputOfAFinishedTask) {
     const auto out = dir_ / "a.mkv";
-    ASSERT_EQ(Vconv({"convert", Media("audio.mp3").string(), "-o", out.string(), "--copy", "-q"}).exit_code, 0);
+    ASSERT_EQ(Vconv({"convert", Media("audio.mp3").string(), "-o", out.string(), "--copy", "-q"}).exit_code,
+              0);
     ASSERT_TRUE(std::filesystem::exists(out));
     EXPECT_EQ(Vconv({"start", "1"}).exit_code, 2); // finished: nothing to start
     const ProcessResult r = Vconv({"delete", "1", "--target"});
@@ -79,18 +85,21 @@ TEST_F(TaskCliTest, DeleteTargetRemovesTheOutputOfAFinishedTask) {
 TEST_F(TaskCliTest, CategoriesFormATreeAndDeletingOneTakesItsSubtreeButNoFiles) {
     const std::string top = Vconv({"categories", "add", "Top", (dir_ / "top").string()}).out;
     const std::string top_id = top.substr(0, top.find('\n'));
-    const std::string sub = Vconv({"categories", "add", "Sub", (dir_ / "sub").string(), "--parent", top_id}).out;
+    const std::string sub =
+        Vconv({"categories", "add", "Sub", (dir_ / "sub").string(), "--parent", top_id}).out;
     const std::string sub_id = sub.substr(0, sub.find('\n'));
     ASSERT_FALSE(sub_id.empty());
     EXPECT_EQ(Vconv({"categories", "set", sub_id, "Renamed", (dir_ / "ren").string()}).exit_code, 0);
 
     ProcessResult r = Vconv({"categories"});
     EXPECT_TRUE(Has(r.out, "默认分类")) << r.out;
-    EXPECT_TRUE(Has(r.out, "  Renamed") && Has(r.out, (dir_ / "ren").string())) << r.out; // indented below Top
+    EXPECT_TRUE(Has(r.out, "  Renamed") && Has(r.out, (dir_ / "ren").string()))
+        << r.out; // indented below Top
 
     // A finished task below the subtree: its row goes with the category, its file stays.
     const auto out = dir_ / "kept.mkv";
-    ASSERT_EQ(Vconv({"convert", Media("audio.mp3").string(), "-o", out.string(), "--copy", "-q", "--category", sub_id})
+    ASSERT_EQ(Vconv({"convert", Media("audio.mp3").string(), "-o", out.string(), "--copy", "-q", "--category",
+                     sub_id})
                   .exit_code,
               0);
     EXPECT_EQ(Vconv({"categories", "delete", top_id}).exit_code, 0);
@@ -115,13 +124,14 @@ TEST_F(TaskCliTest, CategoriesFormATreeAndDeletingOneTakesItsSubtreeButNoFiles) 
 TEST_F(TaskCliTest, DamagedStoredRowsLoadAsFailedTasks) {
     {
         auto db = OpenStore();
-        db->Exec("INSERT INTO Conversions (Converting, ConvertSettings, ConvertedDate, CategoryId, Log) VALUES "
-                 "(1, '', NULL, 1, NULL),"
-                 "(1, 'not xml at all <', NULL, 1, 'old line\r\n'),"
-                 "(1, '<data PropFormat=\"node\"><TConversionSettings><SourceFiles Count=\"1\"><l0>/v/x.avi</l0>"
-                 "</SourceFiles><DvdTitle>many</DvdTitle></TConversionSettings></data>', NULL, 1, ''),"
-                 "(1, NULL, NULL, NULL, NULL),"
-                 "(0, NULL, NULL, 1, NULL)");
+        db->Exec(
+            "INSERT INTO Conversions (Converting, ConvertSettings, ConvertedDate, CategoryId, Log) VALUES "
+            "(1, '', NULL, 1, NULL),"
+            "(1, 'not xml at all <', NULL, 1, 'old line\r\n'),"
+            "(1, '<data PropFormat=\"node\"><TConversionSettings><SourceFiles Count=\"1\"><l0>/v/x.avi</l0>"
+            "</SourceFiles><DvdTitle>many</DvdTitle></TConversionSettings></data>', NULL, 1, ''),"
+            "(1, NULL, NULL, NULL, NULL),"
+            "(0, NULL, NULL, 1, NULL)");
     }
     ProcessResult r = Vconv({"tasks"});
     ASSERT_EQ(r.exit_code, 0) << r.err;

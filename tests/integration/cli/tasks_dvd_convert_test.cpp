@@ -14,8 +14,8 @@ TEST_F(TaskCliTest, ADvdTitleConvertsIntoAFileNamedAfterTheVolumeAndTitle) {
     const auto iso = Media("dvd/disc.iso");
     const auto out = dir_ / "out";
     std::filesystem::create_directories(out);
-    ProcessResult r = Vconv({"convert", "--dvd", iso.string(), "--title", "1", "--chapters", "1-2", "-o", out.string(),
-                             "--profile", "MPEG-4 Video (*.mp4)"});
+    ProcessResult r = Vconv({"convert", "--dvd", iso.string(), "--title", "1", "--chapters", "1-2", "-o",
+                             out.string(), "--profile", "MPEG-4 Video (*.mp4)"});
     ASSERT_EQ(r.exit_code, 0) << r.err;
     const auto file = out / "TESTDVD_1.mp4";
     std::string errors;
@@ -38,10 +38,12 @@ TEST_F(TaskCliTest, ADvdTitleConvertsIntoAFileNamedAfterTheVolumeAndTitle) {
     EXPECT_EQ(stored.DvdVolume(), "TESTDVD");
 
     for (const auto& args : std::vector<std::vector<std::string>>{
-             {"convert", "--dvd", iso.string(), "-o", out.string()},                                  // no title
-             {"convert", "--dvd", iso.string(), "--title", "9", "-o", (out / "x.mp4").string()},      // no such title
-             {"convert", "--dvd", iso.string(), "--title", "1", "--chapters", "2-9", "-o", (out / "x.mp4").string()},
-             {"convert", "--dvd", iso.string(), "--title", "1", "-o", out.string()},                  // folder, no profile
+             {"convert", "--dvd", iso.string(), "-o", out.string()}, // no title
+             {"convert", "--dvd", iso.string(), "--title", "9", "-o",
+              (out / "x.mp4").string()}, // no such title
+             {"convert", "--dvd", iso.string(), "--title", "1", "--chapters", "2-9", "-o",
+              (out / "x.mp4").string()},
+             {"convert", "--dvd", iso.string(), "--title", "1", "-o", out.string()}, // folder, no profile
              {"convert", Media("audio.mp3").string(), "--title", "1", "-o", (out / "x.mp4").string()}})
         EXPECT_EQ(Vconv(args).exit_code, 2) << args[3];
 }
