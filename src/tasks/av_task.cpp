@@ -202,6 +202,15 @@ void TAVTask::ConverterError(const QString& message) {
 void TAVTask::ConverterComplete() {
     TTaskTree& tree = *tree_;
     TConvertingNode& converting = tree.ConvertingNode();
+    if (converter_ && !converter_->LastError().empty()) {
+        // The run ended on an error (already shown in the error box). Filing it in the history as
+        // finished would report a failure as success and drop the request from the list; it stays
+        // here, failed, with its row unfinished, and can be started again.
+        status_ = TConversionSettings::stError;
+        AddLogLine(QString::fromStdString(converter_->LastError()));
+        ConverterProgress();
+        return;
+    }
     status_ = TConversionSettings::stFinished;
     if (converting.IsSelected() && converting.ListView())
         converting.ListView()->ListRepainted();

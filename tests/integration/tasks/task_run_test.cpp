@@ -156,7 +156,7 @@ TEST_F(TaskRunTest, ARunEndingOnAnErrorStaysInTheListAsFailed) {
     const auto id = task->ID();
 
     ASSERT_TRUE(RunUntil([&] {
-        return task->Status() == TConversionSettings::stError && task->Converter().State() == cvIdle;
+        return task->Status() == TConversionSettings::stError && task->Converter().State() == TAVConverter::cvIdle;
     }));
     ASSERT_EQ(tree_.ConvertingNode().Tasks().size(), 1u);
     EXPECT_TRUE(task->LogText().contains("Error opening filters!")) << task->LogText().toStdString();
