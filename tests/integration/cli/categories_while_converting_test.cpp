@@ -35,7 +35,7 @@ TEST_F(TaskCliTest, ATaskWhoseCategoryIsDeletedWhileItConvertsFinishesIntoTheRoo
     const ProcessResult add = Vconv({"categories", "add", "Gone", (dir_ / "gone").string()});
     ASSERT_EQ(add.exit_code, 0);
     const std::string gone = add.out.substr(0, add.out.find('\n'));
-    const auto clip = MakeClip("clip.mp4", 12);
+    const auto clip = MakeClip("clip.mp4", 20);
 
     QProcess batch;
     StartBatchAndWaitUntilRunning(batch, {"--category", QString::fromStdString(gone)}, {clip}, dir_ / "out");
@@ -51,7 +51,7 @@ TEST_F(TaskCliTest, ATaskWhoseCategoryIsDeletedWhileItConvertsFinishesIntoTheRoo
 
 TEST_F(TaskCliTest, CtrlCStopsABatchAndLeavesItsTasksFailedWithTheirSlotsBack) {
     SetSlots(1);
-    const auto a = MakeClip("a.mp4", 12);
+    const auto a = MakeClip("a.mp4", 40);
     const auto b = dir_ / "b.mp4";
     std::filesystem::copy_file(a, b);
     QProcess batch;
