@@ -35,12 +35,13 @@ asan: deps
 	cmake --preset asan >/dev/null
 	cmake --build --preset asan
 	ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp \
+		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		ctest --preset asan -L 'unit|integration'
 
 tsan: deps
 	cmake --preset tsan >/dev/null
 	cmake --build --preset tsan
-	TSAN_OPTIONS="suppressions=$(CURDIR)/tests/sanitizers/tsan.supp second_deadlock_stack=1" \
+	TSAN_OPTIONS="suppressions=$(CURDIR)/tests/sanitizers/tsan.supp second_deadlock_stack=1 ignore_noninstrumented_modules=1" \
 		ctest --preset tsan -L '$(TSAN_LABELS)'
 
 # The engine, runner and platform suites are the ones whose threads matter.
