@@ -11,6 +11,7 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace vc {
 
@@ -51,6 +52,13 @@ void FramePathsImpl::VideoOutput(OutputStream& ost, InputStream& ist, AVFrame* f
         }
     }
     frames = std::min<int64_t>(frames, static_cast<int64_t>(v->MaxFrames()) - ost.frame_number);
+    // Frames the decoders and encoders still held when the loop reached the length asked for end
+    // there too: nothing at or past that time is encoded.
+    const int64_t recording = engine_.options().RecordingTime();
+    if (recording != std::numeric_limits<int64_t>::max()) {
+        const int64_t last = av_rescale_q(recording, AVRational{1, AV_TIME_BASE}, enc->time_base);
+        frames = std::min<int64_t>(frames, last - ost.sync_opts);
+    }
     if (frames <= 0)
         return;
     const bool interlaced_coding = enc->flags & (AV_CODEC_FLAG_INTERLACED_DCT | AV_CODEC_FLAG_INTERLACED_ME);

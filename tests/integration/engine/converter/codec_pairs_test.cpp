@@ -229,6 +229,17 @@ TEST(FrameRate, ConstantRateOutputsDuplicateAndDropFrames) {
     }
 }
 
+// What the decoder and the encoder's look-ahead still hold when the loop reaches the length is not
+// written past it (libx264 holds dozens of frames).
+TEST(FrameRate, ALengthEndsTheReEncodedStreamsThere) {
+    Conversion run;
+    run.options()->SetRecordingTime(2000000);
+    run.options()->VideoOptions()->SetEncoderVideoCodecName("libx264");
+    const auto out = run.Convert(Media("h264_aac.mp4"), "out.mkv");
+    EXPECT_EQ(CountFrames(out), 50);
+    EXPECT_NEAR(ProbeDuration(out), 2.0, 0.1);
+}
+
 // Disabled: into MP4 with sound, 100 frames are written (the container says 100) but only 99
 // decode; the cause is not found yet (into Matroska all 100 decode).
 TEST(FrameRate, DISABLED_MaxFramesStopsAtExactlyThatMany) {
