@@ -54,8 +54,10 @@ void FramePathsImpl::AudioOutput(OutputStream& ost, InputStream& ist, AVFrame* f
         frame->pts = out.next_audio_pts; // never backwards for the encoder
     const int64_t recording = engine_.options().RecordingTime();
     if (recording != std::numeric_limits<int64_t>::max() &&
-        frame->pts >= av_rescale_q(recording, AVRational{1, AV_TIME_BASE}, enc->time_base))
+        frame->pts >= av_rescale_q(recording, AVRational{1, AV_TIME_BASE}, enc->time_base)) {
+        ost.finished = true;
         return; // past the length asked for (held by the decoder or the graph when the loop ended)
+    }
     out.next_audio_pts = frame->pts + frame->nb_samples;
     ost.sync_opts = out.next_audio_pts;
     ost.frame_number++;

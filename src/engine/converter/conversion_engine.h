@@ -44,16 +44,16 @@ struct EngineMemory {
 struct InputStream {
     int file_index = 0;
     AVStream* st = nullptr;
-    bool discard = true;             // not (yet) the source of an output stream
+    bool discard = true; // not (yet) the source of an output stream
     bool discarded_at_demuxer = false;
     bool decoding_needed = false;
     const AVCodec* decoder = nullptr;
-    CodecContextPtr dec_ctx;         // filled from the stream parameters when opened
+    CodecContextPtr dec_ctx; // filled from the stream parameters when opened
     bool decoder_opened = false;
     int64_t next_pts = AV_NOPTS_VALUE; // µs
     int64_t pts = 0;                   // µs
     bool is_start = true;
-    Dictionary options;               // decoder options
+    Dictionary options;                         // decoder options
     std::unique_ptr<FramePathState> frame_path; // decode state of streams that are not copied
 };
 
@@ -72,8 +72,8 @@ struct OutputStream {
     AVStream* st = nullptr;
     AVMediaType type = AVMEDIA_TYPE_UNKNOWN;
     const AVCodec* encoder = nullptr;
-    CodecContextPtr enc_ctx;  // encoder settings (and the encoder once opened)
-    Dictionary options;       // encoder options
+    CodecContextPtr enc_ctx; // encoder settings (and the encoder once opened)
+    Dictionary options;      // encoder options
     int scaler_flags = 0;
     float frame_aspect_ratio = 0;
     AVRational frame_rate{0, 0};
@@ -87,6 +87,7 @@ struct OutputStream {
     int64_t sync_opts = 0;
     int64_t next_dts = 0; // where the stream stands (end of its latest presentation), stream time base
     bool encoder_opened = false;
+    bool finished = false; // an encoded stream reached the length asked for: nothing more is read for it
     int64_t last_mux_dts = AV_NOPTS_VALUE; // in the stream's time base
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> log_file{nullptr, &std::fclose}; // first pass
     std::unique_ptr<FramePathState> frame_path; // filter and encode state when not copied
@@ -97,7 +98,7 @@ struct OutputFile {
     OutputFormatContextPtr ctx;
     Dictionary options; // format options given to the header writer
     std::vector<std::unique_ptr<OutputStream>> streams;
-    bool created_file = false;   // this run opened the file for writing
+    bool created_file = false; // this run opened the file for writing
     bool header_written = false;
 };
 
@@ -145,8 +146,7 @@ private:
     void NewVideoStream(OutputFile& of, int file_index);
     void NewAudioStream(OutputFile& of, int file_index);
     void NewSubtitleStream(OutputFile& of, int file_index);
-    OutputStream& NewOutputStream(OutputFile& of, int file_index, const AVCodec* encoder,
-                                  AVMediaType type);
+    OutputStream& NewOutputStream(OutputFile& of, int file_index, const AVCodec* encoder, AVMediaType type);
     const AVCodec* ChooseEncoder(OutputFile& of, AVMediaType type, const QString& name, bool copy);
     void MapStreams();
     void SetupStreamCopy(OutputStream& ost, InputStream& ist);

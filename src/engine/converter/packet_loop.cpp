@@ -69,7 +69,7 @@ void ConversionEngine::PacketLoop() {
         for (OutputStream* ost : output_streams_) {
             InputStream& ist = *input_streams_[ost->source_index];
             InputFile& file = input_files_[ist.file_index];
-            if (file.no_packet)
+            if (file.no_packet || ost->finished)
                 continue;
             const double out_time = static_cast<double>(ost->next_dts) * av_q2d(ost->st->time_base);
             const double in_time = static_cast<double>(ist.pts);

@@ -58,6 +58,8 @@ void FramePathsImpl::VideoOutput(OutputStream& ost, InputStream& ist, AVFrame* f
     if (recording != std::numeric_limits<int64_t>::max()) {
         const int64_t last = av_rescale_q(recording, AVRational{1, AV_TIME_BASE}, enc->time_base);
         frames = std::min<int64_t>(frames, last - ost.sync_opts);
+        if (ost.sync_opts + std::max<int64_t>(frames, 0) >= last)
+            ost.finished = true;
     }
     if (frames <= 0)
         return;
