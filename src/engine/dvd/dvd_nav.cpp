@@ -9,6 +9,7 @@ extern "C" {
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 namespace vc {
@@ -83,18 +84,20 @@ int Step(hb_dvdnav_t* h, uint8_t* buffer, int32_t* length) {
         MarkEnded(h);
         return -1;
     case DVDNAV_CELL_CHANGE: {
-        const auto* cell = reinterpret_cast<const dvdnav_cell_change_event_t*>(buffer);
+        // The event lies in the caller's block buffer, which may start at any byte: copy it out.
+        dvdnav_cell_change_event_t cell{};
+        std::memcpy(&cell, buffer, sizeof cell);
         int32_t title = 0, pgcn = 0, pgn = 0;
         dvdnav_current_title_program(h->nav, &title, &pgcn, &pgn);
         if (!InTitle(h)) {
             MarkEnded(h);
-        } else if (!h->cell_baseline_pending && pgcn == h->pgcn && cell->cellN <= h->cell) {
+        } else if (!h->cell_baseline_pending && pgcn == h->pgcn && cell.cellN <= h->cell) {
             // The disc's own commands replay this program chain: the title has been read once.
             MarkEnded(h);
         }
         h->cell_baseline_pending = false;
         h->cell_entered = true;
-        h->cell = cell->cellN;
+        h->cell = cell.cellN;
         h->pgcn = pgcn;
         return -1;
     }
