@@ -51,7 +51,9 @@ TEST_F(TaskCliTest, ATaskWhoseCategoryIsDeletedWhileItConvertsFinishesIntoTheRoo
 
 TEST_F(TaskCliTest, CtrlCStopsABatchAndLeavesItsTasksFailedWithTheirSlotsBack) {
     SetSlots(1);
-    const auto a = MakeClip("a.mp4", 40);
+    // Large enough that the conversion is still running after the checks below, however fast
+    // the machine: the checks need a task that is converting.
+    const auto a = MakeClip("a.mp4", 30, "1280x720");
     const auto b = dir_ / "b.mp4";
     std::filesystem::copy_file(a, b);
     QProcess batch;
