@@ -221,6 +221,10 @@ void FramePathsImpl::Encode(OutputStream& ost, AVFrame* frame) {
             throw Error(failure);
         if (ost.log_file && enc->stats_out)
             std::fputs(enc->stats_out, ost.log_file.get());
+        // A video frame lasts one tick of the encoder's clock (the output rate). Without it, MP4
+        // gives the last frame no duration and players drop it.
+        if (video && pkt->duration <= 0)
+            pkt->duration = 1;
         av_packet_rescale_ts(pkt, enc->time_base, ost.st->time_base);
         pkt->stream_index = ost.stream_index;
         if (!video)
