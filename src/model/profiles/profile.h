@@ -76,11 +76,11 @@ class TAVCustomAudioProfile : public TAVProfile {
     Q_PROPERTY(QStringList Options READ Options WRITE SetOptions)
 
 public:
-    enum TCustomAudioEncoder { AAC, WMAV2, AC3, MP2, MP3, PCM_S16LE, RA1, AMR_NB };
+    enum TCustomAudioEncoder : int { AAC, WMAV2, AC3, MP2, MP3, PCM_S16LE, RA1, AMR_NB };
     Q_ENUM(TCustomAudioEncoder)
-    enum TCustomAudioChannels { mono1, stereo2 };
+    enum TCustomAudioChannels : int { mono1, stereo2 };
     Q_ENUM(TCustomAudioChannels)
-    enum TCustomAVFormat {
+    enum TCustomAVFormat : int {
         F_NONE, F_RM, F_MP4, F_ASF, F_AVI, F_3GP, F_3GP2, F_FLV, F_MOV,
         F_PSP, F_IPOD, F_SVCD, F_VCD, F_VOB, F_DVD, F_WEBM, F_AC3, F_MKV
     };
@@ -131,13 +131,13 @@ class TAVCustomVideoProfile : public TAVCustomAudioProfile {
     Q_PROPERTY(TAVFrameSize FrameSize READ FrameSize)
 
 public:
-    enum TCustomVideoEncoder { H263, H264, MPEG4, WMV2, MPEG2VIDEO, MSMPEGV3, RV20, XVID, FLV };
+    enum TCustomVideoEncoder : int { H263, H264, MPEG4, WMV2, MPEG2VIDEO, MSMPEGV3, RV20, XVID, FLV };
     Q_ENUM(TCustomVideoEncoder)
-    enum TCustomFrameRate { rOriginal, r1499, r20, r2397, r24, r25, r2997, r30 };
+    enum TCustomFrameRate : int { rOriginal, r1499, r20, r2397, r24, r25, r2997, r30 };
     Q_ENUM(TCustomFrameRate)
-    enum TAVAspectRatio { AR_NONE, AR4_3 };
+    enum TAVAspectRatio : int { AR_NONE, AR4_3 };
     Q_ENUM(TAVAspectRatio)
-    enum TAVFrameSize {
+    enum TAVFrameSize : int {
         fsOriginal, fsNtsc, fsPal, fsQntsc, fsIPaq, fsPsp, fsSpal, fsIPhone, fsSqcif, fsQcif,
         fsCif, fs4cif, fs16cif, fsQqvga, fsQvga, fsVga, fsSvga, fsXga, fsUxga, fsQxga,
         fsSxga, fsQsxga, fsHsxga, fsWvga, fsWxga, fsWsxga, fsWuxga, fsWoxga, fsWqsxga, fsWquxga,

@@ -11,7 +11,7 @@ class TAVTargetProfile : public TAVProfile {
 
 public:
     // pal selects the PAL frame sizes; ntsc and film the NTSC ones. Each has its own frame rate.
-    enum TAVTarget { pal, ntsc, film };
+    enum TAVTarget : int { pal, ntsc, film };
     Q_ENUM(TAVTarget)
 
     explicit TAVTargetProfile(QObject* owner = nullptr) : TAVProfile(owner) {}
@@ -74,7 +74,7 @@ class TAVImageProfile : public TAVProfile {
     Q_PROPERTY(TAVImageType ImageType READ ImageType WRITE SetImageType)
 
 public:
-    enum TAVImageType { bitmap, jpeg, png, gif, tiff };
+    enum TAVImageType : int { bitmap, jpeg, png, gif, tiff };
     Q_ENUM(TAVImageType)
 
     explicit TAVImageProfile(QObject* owner = nullptr);
@@ -106,7 +106,7 @@ class TAVX264Profile : public TAVProfile {
     Q_PROPERTY(TPreset preset READ preset WRITE SetPreset)
 
 public:
-    enum TPreset {
+    enum TPreset : int {
         basic, FastFirstPass, SlowFirstPass, Common, HighQuality, Best,
         LosslessFast, LosslessMedium, LosslessSlow, LosslessSlower, LosslessMax
     };
