@@ -74,6 +74,13 @@ protected:
         return s;
     }
 
+    // The slot pool of a test. Held by the fixture so that it outlives the tasks, whose workers
+    // give their units back as they finish.
+    TSemaphore* Pool(int count) {
+        pool_ = OpenNamedSemaphore(sem_name_, count);
+        return pool_.get();
+    }
+
     static std::function<bool()> GiveUpAfter(std::chrono::milliseconds limit) {
         return [end = std::chrono::steady_clock::now() + limit] { return std::chrono::steady_clock::now() > end; };
     }
@@ -102,13 +109,14 @@ protected:
     TPersistentManager store_;
     RecordingView view_;
     RecordingSystemShutdown shutdown_;
+    std::unique_ptr<TSemaphore> pool_; // destroyed after the destructor body has freed the tasks
     TTaskTree tree_;
 };
 
 } // namespace
 
 TEST_F(TaskRunTest, ARequestConvertsAndLandsInTheShownHistoryCategory) {
-    auto sem = OpenNamedSemaphore(sem_name_, 2);
+    TSemaphore* sem = Pool(2);
     const int films = store_.NewCategory("Films", "/v/films", 1);
     tree_.LoadCategories();
     TConvertedNode* category = tree_.FindCategory(films);
@@ -116,7 +124,7 @@ TEST_F(TaskRunTest, ARequestConvertsAndLandsInTheShownHistoryCategory) {
     category->LoadTaskList(&view_);
     AVConfiguration().SetShutdownWhenDone(true);
 
-    TAVTask* task = tree_.ConvertingNode().NewConversion(*CopyRequest(films), sem.get());
+    TAVTask* task = tree_.ConvertingNode().NewConversion(*CopyRequest(films), sem);
     const QString output = QString::fromStdString((dir_ / "out" / "h264_aac.mkv").string());
     EXPECT_EQ(task->Settings().TargetFile(), output); // resolved at the start, stored with the row
     EXPECT_TRUE(task->Settings().TargetFolder().isEmpty());
@@ -146,13 +154,13 @@ TEST_F(TaskRunTest, ARequestConvertsAndLandsInTheShownHistoryCategory) {
 }
 
 TEST_F(TaskRunTest, ARunEndingOnAnErrorStaysInTheListAsFailed) {
-    auto sem = OpenNamedSemaphore(sem_name_, 2);
+    TSemaphore* sem = Pool(2);
     auto request = CopyRequest(1);
     // Re-encoding through a filter that does not exist fails once transcoding has begun.
     request->ConvertOptions()->VideoOptions()->SetVideoStreamCopy(false);
     request->ConvertOptions()->VideoOptions()->SetEncoderVideoCodecName("mpeg4");
     request->ConvertOptions()->FilterOptions()->SetVideoFilters("nosuchfilter");
-    TAVTask* task = tree_.ConvertingNode().NewConversion(*request, sem.get());
+    TAVTask* task = tree_.ConvertingNode().NewConversion(*request, sem);
     const auto id = task->ID();
 
     ASSERT_TRUE(RunUntil([&] {
@@ -170,14 +178,14 @@ TEST_F(TaskRunTest, ARunEndingOnAnErrorStaysInTheListAsFailed) {
 }
 
 TEST_F(TaskRunTest, PausingARunningTaskLetsAWaitingOneRunAndResumeWaitsForTheSlot) {
-    auto sem = OpenNamedSemaphore(sem_name_, 1);
+    TSemaphore* sem = Pool(1);
     TConvertingNode& node = tree_.ConvertingNode();
     auto first_request = CopyRequest(1);
     first_request->SetTargetFile(QString::fromStdString((dir_ / "first.mkv").string()));
     first_request->SetTargetFolder("");
-    TAVTask* first = node.NewConversion(*first_request, sem.get());
+    TAVTask* first = node.NewConversion(*first_request, sem);
     Slow(first);
-    TAVTask* second = node.NewConversion(*CopyRequest(1), sem.get());
+    TAVTask* second = node.NewConversion(*CopyRequest(1), sem);
     Slow(second);
 
     // Either may win the slot; "first" is the one that did. The converters' states are asked,
@@ -220,8 +228,8 @@ TEST_F(TaskRunTest, PausingARunningTaskLetsAWaitingOneRunAndResumeWaitsForTheSlo
 // worker is held at its first progress call, which needs this thread). The resumed run must still
 // wait for a slot instead of converting without one.
 TEST_F(TaskRunTest, APauseTheWorkerNeverSawStillCostsTheSlot) {
-    auto sem = OpenNamedSemaphore(sem_name_, 1);
-    TAVTask* task = tree_.ConvertingNode().NewConversion(*CopyRequest(1), sem.get());
+    TSemaphore* sem = Pool(1);
+    TAVTask* task = tree_.ConvertingNode().NewConversion(*CopyRequest(1), sem);
     Slow(task);
     const auto end = std::chrono::steady_clock::now() + 30s;
     while (task->Converter().State() != TAVConverter::cvRunning && std::chrono::steady_clock::now() < end)
@@ -238,7 +246,7 @@ TEST_F(TaskRunTest, APauseTheWorkerNeverSawStillCostsTheSlot) {
 }
 
 TEST_F(TaskRunTest, WithTwoSlotsTheThirdTaskWaitsUntilOneFinishes) {
-    auto sem = OpenNamedSemaphore(sem_name_, 2);
+    TSemaphore* sem = Pool(2);
     TConvertingNode& node = tree_.ConvertingNode();
     std::vector<TAVTask*> tasks;
     std::vector<std::int64_t> ids;
@@ -246,7 +254,7 @@ TEST_F(TaskRunTest, WithTwoSlotsTheThirdTaskWaitsUntilOneFinishes) {
         auto request = CopyRequest(1);
         request->SetTargetFolder("");
         request->SetTargetFile(QString::fromStdString((dir_ / ("out" + std::to_string(i) + ".mkv")).string()));
-        tasks.push_back(node.NewConversion(*request, sem.get()));
+        tasks.push_back(node.NewConversion(*request, sem));
         Slow(tasks.back());
         ids.push_back(tasks.back()->ID());
     }
@@ -269,10 +277,10 @@ TEST_F(TaskRunTest, WithTwoSlotsTheThirdTaskWaitsUntilOneFinishes) {
 }
 
 TEST_F(TaskRunTest, DeletingATaskThatWaitsForASlotEndsTheWaitAndKeepsThePool) {
-    auto sem = OpenNamedSemaphore(sem_name_, 1);
+    TSemaphore* sem = Pool(1);
     ASSERT_TRUE(sem->Acquire()); // every slot taken
     TConvertingNode& node = tree_.ConvertingNode();
-    TAVTask* task = node.NewConversion(*CopyRequest(1), sem.get());
+    TAVTask* task = node.NewConversion(*CopyRequest(1), sem);
     const auto id = task->ID();
     ASSERT_TRUE(RunUntil([&] { return task->Status() == TConversionSettings::stWaiting; }));
 
@@ -287,12 +295,12 @@ TEST_F(TaskRunTest, DeletingATaskThatWaitsForASlotEndsTheWaitAndKeepsThePool) {
 }
 
 TEST_F(TaskRunTest, AnUnreadableSourceFailsTheTaskWithoutHoldingASlot) {
-    auto sem = OpenNamedSemaphore(sem_name_, 1);
+    TSemaphore* sem = Pool(1);
     auto request = CopyRequest(1);
     request->SetSourceFiles({QString::fromStdString(test::Media("garbage.mp4").string())});
     TConvertingNode& node = tree_.ConvertingNode();
     view_.selected_node = &node;
-    TAVTask* task = node.NewConversion(*request, sem.get());
+    TAVTask* task = node.NewConversion(*request, sem);
     ASSERT_TRUE(RunUntil([&] { return !task->Converter().IsBusy(); }));
     RunUntil([] { return false; }, 100ms); // the queued log refresh
     EXPECT_EQ(task->Status(), TConversionSettings::stError);
@@ -304,9 +312,9 @@ TEST_F(TaskRunTest, AnUnreadableSourceFailsTheTaskWithoutHoldingASlot) {
 }
 
 TEST_F(TaskRunTest, AStoppedTaskStaysFailedInTheListAndARestartCompletesItIntoTheRoot) {
-    auto sem = OpenNamedSemaphore(sem_name_, 2);
+    TSemaphore* sem = Pool(2);
     TConvertingNode& node = tree_.ConvertingNode();
-    TAVTask* task = node.NewConversion(*CopyRequest(77), sem.get()); // 77: no such category
+    TAVTask* task = node.NewConversion(*CopyRequest(77), sem); // 77: no such category
     Slow(task);
     ASSERT_TRUE(RunUntil([&] { return task->Converter().Progress() > 5; }));
     task->Stop();
@@ -316,7 +324,7 @@ TEST_F(TaskRunTest, AStoppedTaskStaysFailedInTheListAndARestartCompletesItIntoTh
     EXPECT_TRUE(store_.LoadTask(task->ID())->Converting);
 
     const auto id = task->ID();
-    task->Start(sem.get()); // the resolved path is used again
+    task->Start(sem); // the resolved path is used again
     ASSERT_TRUE(RunUntil([&] { return node.Tasks().empty(); }));
     EXPECT_EQ(store_.LoadTask(id)->CategoryId, 1);
     EXPECT_TRUE(RunUntil([&] { return NamedSemaphoreValue(sem_name_) == 2; }));
