@@ -8,7 +8,7 @@ PACKAGES := build-essential cmake ninja-build pkg-config \
 	qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev \
 	libsqlite3-dev libpugixml-dev libdvdnav-dev libdvdread-dev libsimpleini-dev libfontconfig-dev \
 	libgtest-dev libgmock-dev \
-	dvdauthor genisoimage time fonts-dejavu-core
+	dvdauthor genisoimage time fonts-dejavu-core locales
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
