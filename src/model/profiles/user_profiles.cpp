@@ -3,7 +3,7 @@
 #include "model/profiles/builtin_profiles.h"
 #include "model/profiles/ini_file.h"
 #include "model/profiles/profile.h"
-#include "platform/special_folders.h"
+#include "platform/user_folders.h"
 
 #include <QFileInfo>
 

@@ -4,7 +4,7 @@
 #include "model/persistence/omni_xml_writer.h"
 #include "platform/message_sink.h"
 #include "platform/process_priority.h"
-#include "platform/special_folders.h"
+#include "platform/user_folders.h"
 
 #include <QDir>
 #include <QFile>

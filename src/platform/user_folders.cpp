@@ -1,4 +1,4 @@
-#include "platform/special_folders.h"
+#include "platform/user_folders.h"
 
 #include <QDir>
 #include <QStandardPaths>
