@@ -12,43 +12,14 @@
 # BENCH_RUNS (default 3), BENCH_SECONDS (length converted, default 60), BENCH_CASES (default all).
 set -euo pipefail
 build=${1:-build}
-vconv="$build/src/cli/vconv"
-[ -x "$vconv" ] || { echo "bench_encode: $vconv not built" >&2; exit 1; }
-[ -x /usr/bin/time ] || { echo "bench_encode: /usr/bin/time missing (Debian package 'time')" >&2; exit 1; }
-
-cache="$build/bench-media"
-source="$cache/remux_1080p_60s.mp4" # shared with bench_remux.sh
-mkdir -p "$cache"
-if [ ! -s "$source" ]; then
-    echo "Generating $source (once) ..."
-    ffmpeg -nostdin -hide_banner -loglevel error -y \
-        -f lavfi -i "testsrc2=size=1920x1080:rate=30:duration=60" \
-        -f lavfi -i "sine=frequency=440:sample_rate=48000:duration=60" \
-        -c:v libx264 -preset ultrafast -crf 23 -g 60 -pix_fmt yuv420p -c:a aac -b:a 128k \
-        -f mp4 "$source.part"
-    mv "$source.part" "$source"
-fi
-
-work=$(mktemp -d /tmp/vconv-bench.XXXXXX)
-trap 'rm -rf "$work"' EXIT
+bench=bench_encode
+here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=common.sh
+source "$here/common.sh"
 runs=${BENCH_RUNS:-3}
 seconds=${BENCH_SECONDS:-60}
 cases=${BENCH_CASES:-"mpeg4 x264 mp3 twice"}
 threads=2
-
-# One measured run: prints "wall_s cpu_s peak_kb".
-measure() {
-    local log="$work/time.log"
-    /usr/bin/time -v -o "$log" "$@" >/dev/null 2>"$work/stderr.log" || {
-        echo "bench_encode: command failed: $*" >&2
-        cat "$work/stderr.log" >&2
-        exit 1
-    }
-    awk -F': ' '
-        /Elapsed \(wall clock\)/ { n = split($2, p, ":"); w = 0; for (i = 1; i <= n; i++) w = w * 60 + p[i] }
-        /User time/ { u = $2 } /System time/ { s = $2 } /Maximum resident/ { m = $2 }
-        END { printf "%.3f %.3f %d\n", w, u + s, m }' "$log"
-}
 
 ff=(ffmpeg -nostdin -hide_banner -loglevel error -y -i "$source" -threads "$threads" -t "$seconds")
 vc=("$vconv" convert "$source" -q --no-history --threads "$threads" --length "$seconds")
