@@ -28,18 +28,7 @@ void FramePathsImpl::VideoOutput(OutputStream& ost, InputStream& ist, AVFrame* f
     if (method == 0) {
         ost.sync_opts = std::llround(sync);
     } else {
-        // A frame covers its own duration too: at twice the input rate each frame is sent twice,
-        // the last one included.
-        double duration = 0;
-        if (frame->pkt_duration > 0)
-            duration =
-                static_cast<double>(frame->pkt_duration) * av_q2d(ist.st->time_base) / av_q2d(enc->time_base);
-        double delta0 = sync - static_cast<double>(ost.sync_opts);
-        if (delta0 < 0 && delta0 + duration > 0) {
-            duration += delta0; // started a little early: counts from where the output is
-            delta0 = 0;
-        }
-        const double vdelta = delta0 + duration;
+        const double vdelta = sync - static_cast<double>(ost.sync_opts);
         if (vdelta < -1.1)
             frames = 0;
         else if (variable) {
@@ -47,8 +36,16 @@ void FramePathsImpl::VideoOutput(OutputStream& ost, InputStream& ist, AVFrame* f
                 frames = 0;
             else if (vdelta > 0.6)
                 ost.sync_opts = std::llround(sync);
-        } else if (vdelta > 1.1) {
-            frames = std::llround(vdelta);
+        } else {
+            // At a constant rate a frame is repeated until the output reaches the end of the time
+            // it covers, its own duration included: at twice the input rate every frame is written
+            // twice, the first and the last too, and a gap in the input is filled where it is.
+            double end = vdelta;
+            if (frame->pkt_duration > 0)
+                end += static_cast<double>(frame->pkt_duration) * av_q2d(ist.st->time_base) /
+                       av_q2d(enc->time_base);
+            if (end > 1.1)
+                frames = std::llround(end);
         }
     }
     frames = std::min<int64_t>(frames, static_cast<int64_t>(v->MaxFrames()) - ost.frame_number);
