@@ -21,7 +21,8 @@ seconds=${BENCH_SECONDS:-60}
 cases=${BENCH_CASES:-"mpeg4 x264 mp3 twice"}
 threads=2
 
-ff=(ffmpeg -nostdin -hide_banner -loglevel error -y -i "$source" -threads "$threads" -t "$seconds")
+# The thread count goes to ffmpeg's decoder as well as its encoders, as vconv's --threads does.
+ff=(ffmpeg -nostdin -hide_banner -loglevel error -y -threads "$threads" -i "$source" -threads "$threads" -t "$seconds")
 vc=("$vconv" convert "$source" -q --no-history --threads "$threads" --length "$seconds")
 
 # The "basic" preset in the legacy names the converter takes, and the same settings in the names
