@@ -5,6 +5,7 @@
 #include "engine/converter/frame_paths_impl.h"
 #include "engine/converter/legacy_filter_fragments.h"
 #include "engine/media/log_routing.h"
+#include "engine/media/show_error.h"
 #include "platform/error.h"
 
 extern "C" {
@@ -144,13 +145,44 @@ void FramePathsImpl::BuildAudioGraph(OutputStream& ost, InputStream& ist) {
 }
 
 void FramePathsImpl::BuildVideoGraph(OutputStream& ost, InputStream& ist) {
-    auto fail = [] { throw Error("Error opening filters!"); };
+    OutputEncodeState& out = Out(ost);
+    AVCodecContext* enc = ost.enc_ctx.get();
+    const bool deinterlace = engine_.options().VideoOptions()->Deinterlace() && !out.deinterlace_failed;
+    if (!ConfigureVideoGraph(ost, ist, deinterlace)) {
+        if (!deinterlace || !ConfigureVideoGraph(ost, ist, false))
+            throw Error("Error opening filters!");
+        // The pictures go on as they are (a picture of fewer than three lines, say).
+        ShowError("Deinterlacing failed");
+        out.deinterlace_failed = true;
+    }
+    if (ost.encoder_opened) {
+        // Built again mid-stream: the open encoder keeps its size, so the filters must give it.
+        if (av_buffersink_get_w(out.sink) != enc->width || av_buffersink_get_h(out.sink) != enc->height)
+            throw Error("The picture size changed mid-stream and the video filters give " +
+                        std::to_string(av_buffersink_get_w(out.sink)) + "x" +
+                        std::to_string(av_buffersink_get_h(out.sink)) + " instead of the output's " +
+                        std::to_string(enc->width) + "x" + std::to_string(enc->height) +
+                        ": set the output frame size");
+        return;
+    }
+
+    enc->width = av_buffersink_get_w(out.sink);
+    enc->height = av_buffersink_get_h(out.sink);
+    if (ost.frame_aspect_ratio != 0)
+        enc->sample_aspect_ratio =
+            av_d2q(static_cast<double>(ost.frame_aspect_ratio) * enc->height / enc->width, 255);
+    else
+        enc->sample_aspect_ratio = av_buffersink_get_sample_aspect_ratio(out.sink);
+    ost.st->sample_aspect_ratio = enc->sample_aspect_ratio;
+}
+
+bool FramePathsImpl::ConfigureVideoGraph(OutputStream& ost, InputStream& ist, bool deinterlace) {
     OutputEncodeState& out = Out(ost);
     AVCodecContext* enc = ost.enc_ctx.get();
     AVCodecContext* dec = ist.dec_ctx.get();
     out.graph.reset(avfilter_graph_alloc());
     if (!out.graph)
-        fail();
+        return false;
     AVFilterGraph* graph = out.graph.get();
     TagLogTarget(graph, &engine_.owner());
 
@@ -174,26 +206,28 @@ void FramePathsImpl::BuildVideoGraph(OutputStream& ost, InputStream& ist) {
                   sar.den);
     out.source = AddFilter(graph, "buffer", "src", args);
     if (!out.source)
-        fail();
+        return false;
     if (avfilter_graph_create_filter(&out.sink, avfilter_get_by_name("buffersink"), "out", nullptr, nullptr,
                                      graph) < 0)
-        fail();
+        return false;
     const AVPixelFormat formats[] = {enc->pix_fmt, AV_PIX_FMT_NONE};
     if (av_opt_set_int_list(out.sink, "pix_fmts", formats, AV_PIX_FMT_NONE, AV_OPT_SEARCH_CHILDREN) < 0)
-        fail();
+        return false;
 
     AVFilterContext* last = out.source;
     auto chain = [&](const char* filter, const char* name, const std::string& a) {
         AVFilterContext* next = AddFilter(graph, filter, name, a);
         if (!next || avfilter_link(last, 0, next, 0) < 0)
-            fail();
+            return false;
         last = next;
+        return true;
     };
-    if (engine_.options().VideoOptions()->Deinterlace())
-        chain("yadif", "deinterlace", "mode=send_frame"); // keeps the frame rate
+    if (deinterlace && !chain("yadif", "deinterlace", "mode=send_frame")) // keeps the frame rate
+        return false;
     if (enc->width != src.width || enc->height != src.height) {
         std::snprintf(args, sizeof args, "w=%d:h=%d:flags=0x%X", enc->width, enc->height, ost.scaler_flags);
-        chain("scale", "scale", args);
+        if (!chain("scale", "scale", args))
+            return false;
     }
     std::snprintf(args, sizeof args, "flags=0x%X", ost.scaler_flags);
     graph->scale_sws_opts = av_strdup(args);
@@ -203,28 +237,10 @@ void FramePathsImpl::BuildVideoGraph(OutputStream& ost, InputStream& ist) {
         RewriteLegacyFilterFragments(engine_.options().FilterOptions()->VideoFilters().toStdString());
     if (!LinkThroughDescription(graph, last, out.sink, description) ||
         avfilter_graph_config(graph, nullptr) < 0)
-        fail();
+        return false;
     KeepSourceParameters(out, src);
     out.graph_closed = false;
-    if (ost.encoder_opened) {
-        // Built again mid-stream: the open encoder keeps its size, so the filters must give it.
-        if (av_buffersink_get_w(out.sink) != enc->width || av_buffersink_get_h(out.sink) != enc->height)
-            throw Error("The picture size changed mid-stream and the video filters give " +
-                        std::to_string(av_buffersink_get_w(out.sink)) + "x" +
-                        std::to_string(av_buffersink_get_h(out.sink)) + " instead of the output's " +
-                        std::to_string(enc->width) + "x" + std::to_string(enc->height) +
-                        ": set the output frame size");
-        return;
-    }
-
-    enc->width = av_buffersink_get_w(out.sink);
-    enc->height = av_buffersink_get_h(out.sink);
-    if (ost.frame_aspect_ratio != 0)
-        enc->sample_aspect_ratio =
-            av_d2q(static_cast<double>(ost.frame_aspect_ratio) * enc->height / enc->width, 255);
-    else
-        enc->sample_aspect_ratio = av_buffersink_get_sample_aspect_ratio(out.sink);
-    ost.st->sample_aspect_ratio = enc->sample_aspect_ratio;
+    return true;
 }
 
 void FramePathsImpl::KeepSourceParameters(OutputEncodeState& out, const SourceParameters& src) {

@@ -46,6 +46,7 @@ struct OutputEncodeState final : FramePathState {
     // silence, because only the very last frame may be short for an encoder of fixed frame size.
     bool pad_short_audio = false;
     FramePtr padded;
+    bool deinterlace_failed = false; // the deinterlacer could not be set up: pictures go as they are
 };
 
 class FramePathsImpl final : public FramePaths {
@@ -72,6 +73,8 @@ private:
     // Flushes the old graph into the encoder and builds one for the new parameters.
     void RebuildGraph(OutputStream& ost, InputStream& ist, bool audio);
     // Remembers what the new graph's source takes.
+    // The video graph with or without the deinterlacer at its head; false when it cannot be set up.
+    bool ConfigureVideoGraph(OutputStream& ost, InputStream& ist, bool deinterlace);
     static void KeepSourceParameters(OutputEncodeState& out, const SourceParameters& src);
     // Sends a frame (null: end of stream) to the encoder and writes what comes out.
     void Encode(OutputStream& ost, AVFrame* frame);

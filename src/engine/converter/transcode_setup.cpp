@@ -267,6 +267,17 @@ void ConversionEngine::SetupEncoding(OutputStream& ost, InputStream& ist) {
         enc->time_base = AVRational{1, AV_TIME_BASE}; // subtitle times are kept in microseconds
         enc->width = dec->width;
         enc->height = dec->height;
+        if (enc->width <= 0 || enc->height <= 0) {
+            // DVD subpictures carry no size of their own: the bitmaps are drawn on the picture
+            // of the video they came with, so that is the canvas the encoder places them on.
+            for (const auto& other : input_streams_)
+                if (other->file_index == ist.file_index &&
+                    other->st->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && other->st->codecpar->width > 0) {
+                    enc->width = other->st->codecpar->width;
+                    enc->height = other->st->codecpar->height;
+                    break;
+                }
+        }
         ist.decoding_needed = true;
         ost.encoding_needed = true;
         break;

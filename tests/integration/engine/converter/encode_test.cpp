@@ -11,7 +11,9 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <ostream>
+#include <sstream>
 
 namespace vc::test {
 namespace {
@@ -255,6 +257,103 @@ TEST(Encode, AudioSyncFillsALateStartWithSilence) {
             loudest_start = std::max(loudest_start, std::abs(static_cast<int>(samples[i])));
         EXPECT_EQ(loudest_start < 50, c.silent_start) << "sync method " << c.sync_method;
         EXPECT_NEAR(samples.size() / 8000.0, c.duration_s, 0.05) << "sync method " << c.sync_method;
+    }
+}
+
+// The MD5 of every decoded picture of a file's video, in order.
+std::vector<std::string> PictureHashes(const std::filesystem::path& file) {
+    const ProcessResult r = RunProcess("ffmpeg", {"-nostdin", "-v", "error", "-i", file.string(), "-map", "0:v:0",
+                                                  "-f", "framemd5", "-"});
+    std::vector<std::string> hashes;
+    std::istringstream lines(r.out);
+    for (std::string line; std::getline(lines, line);)
+        if (!line.empty() && line[0] != '#')
+            hashes.push_back(line.substr(line.find_last_of(", ") + 1));
+    return hashes;
+}
+
+TEST(Encode, DeinterlacingMatchesTheDeinterlaceFilterOrIsLeftOutWithAnError) {
+    TempDir media;
+    struct Case {
+        const char* size;
+        bool set_up; // false: the deinterlacer refuses pictures of fewer than three lines
+    } cases[] = {{"160x120", true}, {"160x2", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.size);
+        // Two fields of a 50 fps source woven into each of 25 frames: every frame is combed.
+        const auto combed = media / (std::string("combed_") + c.size + ".mkv");
+        const ProcessResult made = RunProcess(
+            "ffmpeg", {"-nostdin", "-y", "-v", "error", "-f", "lavfi", "-i",
+                       std::string("testsrc2=size=") + c.size + ":rate=50:duration=1", "-vf",
+                       "tinterlace=mode=interleave_top", "-c:v", "ffv1", combed.string()});
+        ASSERT_EQ(made.exit_code, 0) << made.err;
+        std::vector<std::string> outputs[2];
+        for (const bool deinterlace : {false, true}) {
+            Conversion run;
+            run.options()->VideoOptions()->SetEncoderVideoCodecName("ffv1");
+            run.options()->VideoOptions()->SetDeinterlace(deinterlace);
+            const auto out = run.Run(combed, "out.mkv");
+            ASSERT_EQ(run.record.completed, 1) << run.converter.LastError();
+            EXPECT_EQ(run.sink.Contains("Deinterlacing failed"), deinterlace && !c.set_up);
+            outputs[deinterlace] = PictureHashes(out);
+            EXPECT_EQ(outputs[deinterlace].size(), 25u);
+        }
+        if (c.set_up) {
+            const auto reference = media / "yadif.mkv";
+            ASSERT_EQ(RunProcess("ffmpeg", {"-nostdin", "-y", "-v", "error", "-i", combed.string(), "-vf",
+                                            "yadif=mode=send_frame", "-c:v", "ffv1", reference.string()})
+                          .exit_code,
+                      0);
+            EXPECT_EQ(outputs[true], PictureHashes(reference));
+            EXPECT_NE(outputs[true], outputs[false]);
+        } else {
+            EXPECT_EQ(outputs[true], outputs[false]); // the pictures as they are
+        }
+    }
+}
+
+// DVD subpictures (muxed in by spumux) re-encoded: as DVB subtitles each one gives two packets,
+// one that shows it and one that clears it; as DVD subpictures one, on the video's canvas.
+TEST(Encode, BitmapSubtitlesAreReEncodedAndDvbOnesSentTwice) {
+    TempDir media;
+    const auto image = media / "sub.png", plain = media / "plain.mpg", xml = media / "subs.xml",
+               subbed = media / "subbed.mpg";
+    ASSERT_EQ(RunProcess("ffmpeg", {"-nostdin", "-v", "error", "-f", "lavfi", "-i",
+                                    "color=c=white:s=120x24,format=rgba,pad=352:288:40:240:color=0x00000000",
+                                    "-frames:v", "1", image.string()})
+                  .exit_code,
+              0);
+    ASSERT_EQ(RunProcess("ffmpeg", {"-nostdin", "-v", "error", "-f", "lavfi", "-i",
+                                    "testsrc=size=352x288:rate=25:duration=3", "-target", "pal-dvd", plain.string()})
+                  .exit_code,
+              0);
+    {
+        std::ofstream x(xml);
+        x << "<subpictures><stream>"
+          << "<spu start=\"00:00:00.50\" end=\"00:00:01.20\" image=\"" << image.string() << "\"/>"
+          << "<spu start=\"00:00:01.60\" end=\"00:00:02.40\" image=\"" << image.string() << "\"/>"
+          << "</stream></subpictures>";
+    }
+    const ProcessResult muxed = RunProcess(
+        "sh", {"-c", "spumux -s 0 \"$1\" < \"$2\" > \"$3\"", "sh", xml.string(), plain.string(), subbed.string()});
+    ASSERT_EQ(muxed.exit_code, 0) << muxed.err;
+    const struct {
+        const char* output;
+        const char* codec;
+        int packets;
+    } cases[] = {{"out.ts", "dvbsub", 4}, {"out.mkv", "dvdsub", 2}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.codec);
+        Conversion run;
+        run.options()->VideoOptions()->SetEncoderVideoCodecName("mpeg2video");
+        run.options()->SubtitleOptions()->SetSubtitleCodecName(c.codec);
+        const auto out = run.Run(subbed, c.output);
+        ASSERT_EQ(run.record.completed, 1) << run.converter.LastError();
+        std::istringstream times(Ffprobe(out, {"-select_streams", "s", "-show_entries", "packet=pts_time"}));
+        int packets = 0;
+        for (std::string line; std::getline(times, line);)
+            packets += !line.empty();
+        EXPECT_EQ(packets, c.packets);
     }
 }
 
