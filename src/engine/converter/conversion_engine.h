@@ -77,6 +77,7 @@ struct OutputStream {
     int scaler_flags = 0;
     float frame_aspect_ratio = 0;
     AVRational frame_rate{0, 0};
+    double rotation = 0; // degrees clockwise the decoded pictures are turned to stand upright
     bool stream_copy = false;
     BitstreamFilterChain bsf;
 

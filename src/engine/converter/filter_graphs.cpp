@@ -16,6 +16,7 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -224,6 +225,21 @@ bool FramePathsImpl::ConfigureVideoGraph(OutputStream& ost, InputStream& ist, bo
     };
     if (deinterlace && !chain("yadif", "deinterlace", "mode=send_frame")) // keeps the frame rate
         return false;
+    // Pictures stored turned (phone clips) are turned upright; the output carries no turn.
+    const double turn = ost.rotation;
+    if (std::fabs(turn - 90) < 1) {
+        if (!chain("transpose", "upright", "clock"))
+            return false;
+    } else if (std::fabs(turn - 180) < 1) {
+        if (!chain("hflip", "upright_h", "") || !chain("vflip", "upright_v", ""))
+            return false;
+    } else if (std::fabs(turn - 270) < 1) {
+        if (!chain("transpose", "upright", "cclock"))
+            return false;
+    } else if (std::fabs(turn) > 1 && std::fabs(turn - 360) > 1) {
+        if (!chain("rotate", "upright", std::to_string(turn) + "*PI/180"))
+            return false;
+    }
     if (enc->width != src.width || enc->height != src.height) {
         std::snprintf(args, sizeof args, "w=%d:h=%d:flags=0x%X", enc->width, enc->height, ost.scaler_flags);
         if (!chain("scale", "scale", args))

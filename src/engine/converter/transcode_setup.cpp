@@ -7,6 +7,7 @@
 
 extern "C" {
 #include <libavutil/channel_layout.h>
+#include <libavutil/display.h>
 #include <libavutil/mathematics.h>
 #include <libavutil/time.h>
 }
@@ -21,6 +22,21 @@ extern "C" {
 namespace vc {
 
 namespace {
+
+// How far clockwise a stream's pictures must be turned to be shown upright (0 to 360): phones
+// store what their sensor saw and a display matrix that says how to turn it.
+double DisplayRotation(const AVStream* st) {
+    const auto* matrix =
+        reinterpret_cast<const int32_t*>(av_stream_get_side_data(st, AV_PKT_DATA_DISPLAYMATRIX, nullptr));
+    if (!matrix)
+        return 0;
+    const double counter_clockwise = av_display_rotation_get(matrix);
+    if (std::isnan(counter_clockwise))
+        return 0;
+    double theta = -std::round(counter_clockwise);
+    theta -= 360 * std::floor(theta / 360 + 0.9 / 360);
+    return theta;
+}
 
 template <typename... Args> std::string Format(const char* format, Args... args) {
     char buffer[512];
@@ -126,6 +142,15 @@ void ConversionEngine::SetupStreamCopy(OutputStream& ost, InputStream& ist) {
     const AVRational sar = ost.enc_ctx->sample_aspect_ratio;
     if (avcodec_parameters_copy(par, in) < 0)
         throw Error("failed to allocate extradata");
+    // What the stream says about itself beyond the codec: the display matrix of a phone clip,
+    // stereo or 360-degree layouts, mastering colours.
+    for (int i = 0; i < ist.st->nb_side_data; ++i) {
+        const AVPacketSideData& sd = ist.st->side_data[i];
+        uint8_t* copy = av_stream_new_side_data(ost.st, sd.type, sd.size);
+        if (!copy)
+            throw Error("no memory");
+        std::memcpy(copy, sd.data, sd.size);
+    }
     // The muxer chooses a tag for the codec unless one was asked for; the input's tag is kept
     // when the muxer knows it for the same codec or has no tag of its own for it (a muxer's
     // default tag can mean another bitstream form, as H.264 in AVI does).
@@ -241,9 +266,11 @@ void ConversionEngine::SetupEncoding(OutputStream& ost, InputStream& ist) {
         enc->pix_fmt = FitPixelFormat(ost.encoder, enc, enc->pix_fmt);
         if (enc->pix_fmt == AV_PIX_FMT_NONE)
             throw Error("Video pixel format is unknown, stream can not be decoded");
+        ost.rotation = DisplayRotation(ist.st);
         if (enc->width == 0 || enc->height == 0) {
-            enc->width = dec->width;
-            enc->height = dec->height;
+            const bool upright = std::fabs(ost.rotation - 90) < 1 || std::fabs(ost.rotation - 270) < 1;
+            enc->width = upright ? dec->height : dec->width;
+            enc->height = upright ? dec->width : dec->height;
         }
         if (enc->width != dec->width || enc->height != dec->height || enc->pix_fmt != dec->pix_fmt)
             enc->bits_per_raw_sample = 0;

@@ -357,5 +357,45 @@ TEST(Encode, BitmapSubtitlesAreReEncodedAndDvbOnesSentTwice) {
     }
 }
 
+// A phone clip stores its pictures as the sensor saw them, with a display matrix that says how to
+// turn them: re-encoded they are turned upright as the ffmpeg program turns them; copied, the
+// matrix goes along.
+TEST(Encode, TurnedPicturesAreEncodedUprightAndCopiesKeepTheirTurn) {
+    TempDir media;
+    for (const char* degrees : {"90", "180", "270"}) {
+        SCOPED_TRACE(std::string(degrees) + " degrees");
+        const auto turned = media / (std::string("turned") + degrees + ".mp4");
+        ASSERT_EQ(RunProcess("ffmpeg", {"-nostdin", "-y", "-v", "error", "-i", Media("h264_aac.mp4").string(),
+                                        "-c", "copy", "-metadata:s:v", std::string("rotate=") + degrees,
+                                        turned.string()})
+                      .exit_code,
+                  0);
+        const auto reference = media / "upright.mkv";
+        ASSERT_EQ(RunProcess("ffmpeg", {"-nostdin", "-y", "-v", "error", "-i", turned.string(), "-an", "-c:v",
+                                        "ffv1", reference.string()})
+                      .exit_code,
+                  0);
+        const std::string size = Ffprobe(reference, {"-show_entries", "stream=width,height"});
+        ASSERT_EQ(size, std::string(degrees) == "180" ? "320,240\n" : "240,320\n");
+
+        Conversion encode;
+        encode.options()->VideoOptions()->SetEncoderVideoCodecName("ffv1");
+        encode.options()->AudioOptions()->SetAudioDisable(true);
+        const auto upright = encode.Run(turned, "upright.mkv");
+        ASSERT_EQ(encode.record.completed, 1) << encode.converter.LastError();
+        EXPECT_EQ(Ffprobe(upright, {"-show_entries", "stream=width,height"}), size);
+        EXPECT_EQ(PictureHashes(upright), PictureHashes(reference));
+
+        Conversion copy;
+        copy.options()->VideoOptions()->SetVideoStreamCopy(true);
+        copy.options()->AudioOptions()->SetAudioStreamCopy(true);
+        const auto copied = copy.Run(turned, "copy.mp4");
+        ASSERT_EQ(copy.record.completed, 1) << copy.converter.LastError();
+        const std::vector<std::string> rotation{"-select_streams", "v", "-show_entries", "stream_side_data=rotation"};
+        EXPECT_EQ(Ffprobe(copied, rotation), Ffprobe(turned, rotation));
+        EXPECT_NE(Ffprobe(copied, rotation).find_first_of("0123456789"), std::string::npos);
+    }
+}
+
 } // namespace
 } // namespace vc::test
