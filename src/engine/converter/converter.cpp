@@ -344,7 +344,9 @@ void TAVConverter::DoStopped() {
 }
 
 void TAVConverter::ShowLastError() {
-    const std::string text = LastError() + ":" + LastLog();
+    // Without a library line there is nothing to join: no dangling colon.
+    const std::string log = LastLog();
+    const std::string text = log.empty() ? LastError() : LastError() + ":" + log;
     RunOnOwner([text] { ShowError(text); });
 }
 

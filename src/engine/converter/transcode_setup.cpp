@@ -9,6 +9,7 @@ extern "C" {
 #include <libavutil/channel_layout.h>
 #include <libavutil/display.h>
 #include <libavutil/mathematics.h>
+#include <libavutil/pixdesc.h>
 #include <libavutil/time.h>
 }
 
@@ -271,6 +272,19 @@ void ConversionEngine::SetupEncoding(OutputStream& ost, InputStream& ist) {
             const bool upright = std::fabs(ost.rotation - 90) < 1 || std::fabs(ost.rotation - 270) < 1;
             enc->width = upright ? dec->height : dec->width;
             enc->height = upright ? dec->width : dec->height;
+            // A size taken from the source fits the chroma planes of the output's pixel format:
+            // 4:2:0 encoders such as libx264 refuse odd sizes, and a camera's 321x241 would
+            // otherwise fail the run; the scaler gives the one line or column less.
+            if (const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(enc->pix_fmt)) {
+                const int w = enc->width & ~((1 << desc->log2_chroma_w) - 1);
+                const int h = enc->height & ~((1 << desc->log2_chroma_h) - 1);
+                if (w > 0 && h > 0 && (w != enc->width || h != enc->height)) {
+                    owner_.DoLog(AV_LOG_INFO, Format("The picture size %dx%d becomes %dx%d for the %s pixel format\n",
+                                                     enc->width, enc->height, w, h, desc->name));
+                    enc->width = w;
+                    enc->height = h;
+                }
+            }
         }
         if (enc->width != dec->width || enc->height != dec->height || enc->pix_fmt != dec->pix_fmt)
             enc->bits_per_raw_sample = 0;

@@ -97,6 +97,8 @@ INSTANTIATE_TEST_SUITE_P(
                    {"video:mpeg4", "audio:mp3"}, "160,120"},
         EncodeCase{"mpeg2_mp2.mpg", "out.mkv", {}, {"video:h264", "audio:vorbis"}, "352,288"},
         EncodeCase{"odd_size.mp4", "odd.mp4", {}, {"video:h264", "audio:aac"}, "642,362"},
+        // 4:2:0 needs even sizes: one column and one line less rather than a refusal.
+        EncodeCase{"odd_321x241.avi", "odd.mp4", {}, {"video:h264", "audio:aac"}, "320,240"},
         EncodeCase{"vfr.mkv", "vfr.mp4", {}, {"video:h264", "audio:aac"}, "320,240"},
         EncodeCase{"audio.wav", "audio.mp3", {}, {"audio:mp3"}, ""},
         EncodeCase{"two_audio_subs.mkv", "subs.mp4",
