@@ -150,6 +150,9 @@ private:
     OutputStream& NewOutputStream(OutputFile& of, int file_index, const AVCodec* encoder, AVMediaType type);
     const AVCodec* ChooseEncoder(OutputFile& of, AVMediaType type, const QString& name, bool copy);
     void MapStreams();
+    // Whether an input's cover picture (a still stored as a one-frame video) may feed the video
+    // of output file `file_index`: only where it stays a cover, else it is left out.
+    bool TakesCoverPicture(int file_index) const;
     void SetupStreamCopy(OutputStream& ost, InputStream& ist);
     void SetupEncoding(OutputStream& ost, InputStream& ist);
     void CopyChapters(int in_file, int out_file);

@@ -276,9 +276,14 @@ void ConversionEngine::OpenOutput(int index) {
     const AVOutputFormat* fmt = of.ctx->oformat;
 
     bool has[4] = {false, false, false, false}; // video, audio, data, subtitle present in the inputs
+    const int file_index = static_cast<int>(output_files_.size()) - 1;
     for (const auto& ist : input_streams_) {
         switch (ist->st->codecpar->codec_type) {
-        case AVMEDIA_TYPE_VIDEO: has[0] = true; break;
+        case AVMEDIA_TYPE_VIDEO:
+            // An album's cover alone makes no video: MP3 into M4A gives sound only.
+            if (!(ist->st->disposition & AV_DISPOSITION_ATTACHED_PIC) || TakesCoverPicture(file_index))
+                has[0] = true;
+            break;
         case AVMEDIA_TYPE_AUDIO: has[1] = true; break;
         case AVMEDIA_TYPE_SUBTITLE: has[3] = true; break;
         default: has[2] = true; break;

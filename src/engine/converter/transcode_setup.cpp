@@ -98,6 +98,14 @@ AVPixelFormat FitPixelFormat(const AVCodec* codec, const AVCodecContext* enc, AV
 
 } // namespace
 
+bool ConversionEngine::TakesCoverPicture(int file_index) const {
+    if (!stream_maps_.empty() || options_.VideoOptions()->VideoStreamCopy())
+        return true;
+    // Muxers that store a cover and whose default picture encoder suits one.
+    const char* muxer = output_files_[file_index].ctx->oformat->name;
+    return std::strcmp(muxer, "mp3") == 0 || std::strcmp(muxer, "flac") == 0;
+}
+
 void ConversionEngine::MapStreams() {
     for (size_t i = 0; i < output_streams_.size(); ++i) {
         OutputStream& ost = *output_streams_[i];
@@ -106,8 +114,9 @@ void ConversionEngine::MapStreams() {
             int64_t best_frames = -1;
             for (size_t j = 0; j < input_streams_.size(); ++j) {
                 const InputStream& ist = *input_streams_[j];
+                const bool cover = ist.st->disposition & AV_DISPOSITION_ATTACHED_PIC;
                 if (ist.discard && !ist.discarded_at_demuxer && ist.st->codecpar->codec_type == ost.type &&
-                    ist.st->nb_frames > best_frames) {
+                    (!cover || TakesCoverPicture(ost.file_index)) && ist.st->nb_frames > best_frames) {
                     best_frames = ist.st->nb_frames;
                     source = static_cast<int>(j);
                 }
@@ -115,7 +124,9 @@ void ConversionEngine::MapStreams() {
             if (source < 0) {
                 for (size_t j = 0; j < input_streams_.size(); ++j) {
                     const InputStream& ist = *input_streams_[j];
-                    if (!ist.discarded_at_demuxer && ist.st->codecpar->codec_type == ost.type)
+                    const bool cover = ist.st->disposition & AV_DISPOSITION_ATTACHED_PIC;
+                    if (!ist.discarded_at_demuxer && ist.st->codecpar->codec_type == ost.type &&
+                        (!cover || TakesCoverPicture(ost.file_index)))
                         source = static_cast<int>(j);
                 }
             }

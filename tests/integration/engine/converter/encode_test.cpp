@@ -399,5 +399,34 @@ TEST(Encode, TurnedPicturesAreEncodedUprightAndCopiesKeepTheirTurn) {
     }
 }
 
+// An album's cover is a still stored as a one-frame video: it stays a cover where the output
+// keeps covers, and is left out elsewhere instead of becoming a video or failing the run.
+TEST(Encode, ACoverPictureStaysACoverOrIsLeftOut) {
+    TempDir media;
+    const auto song = media / "cover.mp3";
+    ASSERT_EQ(RunProcess("ffmpeg", {"-nostdin", "-v", "error", "-i", Media("audio.mp3").string(), "-f", "lavfi",
+                                    "-i", "testsrc=size=300x300:duration=1", "-frames:v", "1", "-map", "0:a", "-map",
+                                    "1:v", "-c:a", "copy", "-c:v", "mjpeg", "-disposition:v", "attached_pic",
+                                    song.string()})
+                  .exit_code,
+              0);
+    const struct {
+        const char* output;
+        std::vector<std::string> streams;
+    } cases[] = {{"song.m4a", {"audio:aac"}},
+                 {"song.ogg", {"audio:vorbis"}},
+                 {"song.mp3", {"audio:mp3", "video:png"}},
+                 {"song.flac", {"audio:flac", "video:png"}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.output);
+        Conversion run;
+        const auto out = run.Run(song, c.output);
+        ASSERT_EQ(run.record.completed, 1) << run.converter.LastError();
+        EXPECT_TRUE(run.converter.LastError().empty()) << run.converter.LastError();
+        EXPECT_EQ(ProbeStreams(out), c.streams);
+        EXPECT_NEAR(ProbeDuration(out), 5.0, 0.1);
+    }
+}
+
 } // namespace
 } // namespace vc::test
