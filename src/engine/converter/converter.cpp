@@ -344,9 +344,7 @@ void TAVConverter::DoStopped() {
 }
 
 void TAVConverter::ShowLastError() {
-    // Without a library line there is nothing to join: no dangling colon.
-    const std::string log = LastLog();
-    const std::string text = log.empty() ? LastError() : LastError() + ":" + log;
+    const std::string text = LastError() + ":" + LastLog();
     RunOnOwner([text] { ShowError(text); });
 }
 
