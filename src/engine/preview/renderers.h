@@ -56,8 +56,12 @@ public:
     virtual const ReferenceClock& Clock() const = 0;
 };
 
-// A device output when there is one (QAudioSink), else the silent clocked sink.
+// The registered sound device when it gives an output, else the silent clocked sink.
 std::unique_ptr<AudioOutput> CreateAudioOutput(int sample_rate, int channels);
+
+// Makes sound devices; returns null when it has none for the format.
+using AudioDeviceFactory = std::unique_ptr<AudioOutput> (*)(int sample_rate, int channels);
+void SetAudioDeviceFactory(AudioDeviceFactory factory);
 
 class Renderer : public InputPin {
 public:

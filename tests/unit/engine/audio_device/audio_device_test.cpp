@@ -1,5 +1,6 @@
-// Without a sound device the audio output is a silent sink whose clock still runs.
-#include "engine/preview/renderers.h"
+// Without a sound device the audio output is a silent sink whose clock still runs, also when a
+// program asked for the device.
+#include "engine/audio_device/audio_device.h"
 
 #include <QAudioDevice>
 #include <QCoreApplication>
@@ -17,6 +18,8 @@ TEST(AudioOutput, FallsBackToASilentRunningClockWithoutADevice) {
     QCoreApplication app(argc, nullptr);
     if (!QMediaDevices::defaultAudioOutput().isNull())
         GTEST_SKIP() << "this machine has a sound device";
+    EXPECT_EQ(CreateDeviceAudioOutput(44100, 2), nullptr);
+    UseAudioDevice();
     auto out = CreateAudioOutput(44100, 2);
     ASSERT_TRUE(out);
     EXPECT_FALSE(out->IsDevice());
