@@ -4,6 +4,7 @@
 #include "engine/converter/converter.h"
 #include "engine/converter/frame_paths_impl.h"
 #include "engine/converter/legacy_filter_fragments.h"
+#include "engine/media/display_rotation.h"
 #include "engine/media/log_routing.h"
 #include "engine/media/show_error.h"
 #include "platform/error.h"
@@ -226,20 +227,10 @@ bool FramePathsImpl::ConfigureVideoGraph(OutputStream& ost, InputStream& ist, bo
     if (deinterlace && !chain("yadif", "deinterlace", "mode=send_frame")) // keeps the frame rate
         return false;
     // Pictures stored turned (phone clips) are turned upright; the output carries no turn.
-    const double turn = ost.rotation;
-    if (std::fabs(turn - 90) < 1) {
-        if (!chain("transpose", "upright", "clock"))
+    int step = 0;
+    for (const auto& [filter, filter_args] : UprightFilters(ost.rotation))
+        if (!chain(filter.c_str(), ("upright" + std::to_string(step++)).c_str(), filter_args))
             return false;
-    } else if (std::fabs(turn - 180) < 1) {
-        if (!chain("hflip", "upright_h", "") || !chain("vflip", "upright_v", ""))
-            return false;
-    } else if (std::fabs(turn - 270) < 1) {
-        if (!chain("transpose", "upright", "cclock"))
-            return false;
-    } else if (std::fabs(turn) > 1 && std::fabs(turn - 360) > 1) {
-        if (!chain("rotate", "upright", std::to_string(turn) + "*PI/180"))
-            return false;
-    }
     if (enc->width != src.width || enc->height != src.height) {
         std::snprintf(args, sizeof args, "w=%d:h=%d:flags=0x%X", enc->width, enc->height, ost.scaler_flags);
         if (!chain("scale", "scale", args))

@@ -3,11 +3,11 @@
 // and decoders, the input clocks, metadata and chapters, and the output headers.
 #include "engine/converter/conversion_engine.h"
 #include "engine/converter/converter.h"
+#include "engine/media/display_rotation.h"
 #include "platform/error.h"
 
 extern "C" {
 #include <libavutil/channel_layout.h>
-#include <libavutil/display.h>
 #include <libavutil/mathematics.h>
 #include <libavutil/pixdesc.h>
 #include <libavutil/time.h>
@@ -23,21 +23,6 @@ extern "C" {
 namespace vc {
 
 namespace {
-
-// How far clockwise a stream's pictures must be turned to be shown upright (0 to 360): phones
-// store what their sensor saw and a display matrix that says how to turn it.
-double DisplayRotation(const AVStream* st) {
-    const auto* matrix =
-        reinterpret_cast<const int32_t*>(av_stream_get_side_data(st, AV_PKT_DATA_DISPLAYMATRIX, nullptr));
-    if (!matrix)
-        return 0;
-    const double counter_clockwise = av_display_rotation_get(matrix);
-    if (std::isnan(counter_clockwise))
-        return 0;
-    double theta = -std::round(counter_clockwise);
-    theta -= 360 * std::floor(theta / 360 + 0.9 / 360);
-    return theta;
-}
 
 template <typename... Args> std::string Format(const char* format, Args... args) {
     char buffer[512];
@@ -280,7 +265,7 @@ void ConversionEngine::SetupEncoding(OutputStream& ost, InputStream& ist) {
             throw Error("Video pixel format is unknown, stream can not be decoded");
         ost.rotation = DisplayRotation(ist.st);
         if (enc->width == 0 || enc->height == 0) {
-            const bool upright = std::fabs(ost.rotation - 90) < 1 || std::fabs(ost.rotation - 270) < 1;
+            const bool upright = TurnSwapsSides(ost.rotation);
             enc->width = upright ? dec->height : dec->width;
             enc->height = upright ? dec->width : dec->height;
             // A size taken from the source fits the chroma planes of the output's pixel format:

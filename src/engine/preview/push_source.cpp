@@ -2,6 +2,7 @@
 // of the preview source. The decoding thread is in push_source_decode.cpp.
 #include "engine/preview/push_source.h"
 
+#include "engine/media/display_rotation.h"
 #include "engine/media/ff_error.h"
 #include "platform/error.h"
 
@@ -337,6 +338,20 @@ void TFFPushSource::BuildVideoGraph() {
     if (av_opt_set_int_list(out, "pix_fmts", fmts, AV_PIX_FMT_NONE, AV_OPT_SEARCH_CHILDREN) < 0)
         throw Error("Can not create filter");
 
+    // Pictures stored turned (phone clips) are shown upright, before the user's filters.
+    AVFilterContext* head = src;
+    int step = 0;
+    for (const auto& [filter, filter_args] : UprightFilters(DisplayRotation(video_st_))) {
+        AVFilterContext* next = nullptr;
+        if (avfilter_graph_create_filter(&next, avfilter_get_by_name(filter.c_str()),
+                                         ("upright" + std::to_string(step++)).c_str(),
+                                         filter_args.empty() ? nullptr : filter_args.c_str(), nullptr,
+                                         graph.get()) < 0 ||
+            avfilter_link(head, 0, next, 0) < 0)
+            throw Error("Can not create filter");
+        head = next;
+    }
+
     const std::string filters = Trimmed(video_filters_);
     if (!filters.empty()) {
         FilterInOutPtr outputs(avfilter_inout_alloc());
@@ -344,7 +359,7 @@ void TFFPushSource::BuildVideoGraph() {
         if (!outputs || !inputs)
             throw Error("Can not create filter");
         outputs->name = av_strdup("in");
-        outputs->filter_ctx = src;
+        outputs->filter_ctx = head;
         outputs->pad_idx = 0;
         inputs->name = av_strdup("out");
         inputs->filter_ctx = out;
@@ -356,7 +371,7 @@ void TFFPushSource::BuildVideoGraph() {
         avfilter_inout_free(&out_raw);
         if (rc < 0)
             throw Error(Format("Parse Graph Failed with Filter %s", video_filters_));
-    } else if (avfilter_link(src, 0, out, 0) < 0) {
+    } else if (avfilter_link(head, 0, out, 0) < 0) {
         throw Error("line filter failed");
     }
     if (avfilter_graph_config(graph.get(), nullptr) < 0)

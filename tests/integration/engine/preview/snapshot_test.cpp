@@ -67,6 +67,12 @@ TEST(PreviewSnapshot, MatchesFfmpegAtTheSameTime) {
     SKIP_UNDER_THREAD_SANITIZER();
     TempDir dir;
     TStreamRegistration program_stream(std::make_shared<FileStream>(Media("mpeg2_mp2.mpg")));
+    // A phone clip's pictures, stored turned with a display matrix: shown upright.
+    const auto turned = dir / "turned.mp4";
+    ASSERT_EQ(RunProcess("ffmpeg", {"-nostdin", "-v", "error", "-i", Media("h264_aac.mp4").string(), "-c", "copy",
+                                    "-metadata:s:v", "rotate=90", turned.string()})
+                  .exit_code,
+              0);
     struct Case {
         std::string source;
         std::filesystem::path reference_input;
@@ -79,6 +85,7 @@ TEST(PreviewSnapshot, MatchesFfmpegAtTheSameTime) {
         {Media("h264_aac.mp4").string(), Media("h264_aac.mp4"), "3.32", "hflip"},
         {Media("odd_size.mp4").string(), Media("odd_size.mp4"), "1.52", ""},
         {program_stream.Url(), Media("mpeg2_mp2.mpg"), "2", ""},
+        {turned.string(), turned, "2", ""},
     };
     int n = 0;
     for (const Case& c : cases) {
