@@ -77,7 +77,6 @@ struct OutputStream {
     int scaler_flags = 0;
     float frame_aspect_ratio = 0;
     AVRational frame_rate{0, 0};
-    double rotation = 0; // degrees clockwise the decoded pictures are turned to stand upright
     bool stream_copy = false;
     BitstreamFilterChain bsf;
 
@@ -150,9 +149,10 @@ private:
     OutputStream& NewOutputStream(OutputFile& of, int file_index, const AVCodec* encoder, AVMediaType type);
     const AVCodec* ChooseEncoder(OutputFile& of, AVMediaType type, const QString& name, bool copy);
     void MapStreams();
-    // Whether an input's cover picture (a still stored as a one-frame video) may feed the video
-    // of output file `file_index`: only where it stays a cover, else it is left out.
-    bool TakesCoverPicture(int file_index) const;
+    // Whether `ist` is a cover picture (a still stored as a one-frame video) that output file
+    // `file_index` leaves out of its automatic mapping: it stays a cover only where the output
+    // keeps covers (MP3, FLAC), in copies and with explicit maps.
+    bool CoverLeftOut(const InputStream& ist, int file_index) const;
     void SetupStreamCopy(OutputStream& ost, InputStream& ist);
     void SetupEncoding(OutputStream& ost, InputStream& ist);
     void CopyChapters(int in_file, int out_file);

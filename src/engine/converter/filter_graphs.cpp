@@ -17,7 +17,6 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
-#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -227,10 +226,9 @@ bool FramePathsImpl::ConfigureVideoGraph(OutputStream& ost, InputStream& ist, bo
     if (deinterlace && !chain("yadif", "deinterlace", "mode=send_frame")) // keeps the frame rate
         return false;
     // Pictures stored turned (phone clips) are turned upright; the output carries no turn.
-    int step = 0;
-    for (const auto& [filter, filter_args] : UprightFilters(ost.rotation))
-        if (!chain(filter.c_str(), ("upright" + std::to_string(step++)).c_str(), filter_args))
-            return false;
+    last = LinkUprightFilters(graph, last, DisplayRotation(ist.st));
+    if (!last)
+        return false;
     if (enc->width != src.width || enc->height != src.height) {
         std::snprintf(args, sizeof args, "w=%d:h=%d:flags=0x%X", enc->width, enc->height, ost.scaler_flags);
         if (!chain("scale", "scale", args))

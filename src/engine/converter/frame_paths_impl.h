@@ -72,9 +72,9 @@ private:
     static bool SourceChanged(const OutputEncodeState& out, const AVFrame* frame, bool audio);
     // Flushes the old graph into the encoder and builds one for the new parameters.
     void RebuildGraph(OutputStream& ost, InputStream& ist, bool audio);
-    // Remembers what the new graph's source takes.
     // The video graph with or without the deinterlacer at its head; false when it cannot be set up.
     bool ConfigureVideoGraph(OutputStream& ost, InputStream& ist, bool deinterlace);
+    // Remembers what the new graph's source takes.
     static void KeepSourceParameters(OutputEncodeState& out, const SourceParameters& src);
     // Sends a frame (null: end of stream) to the encoder and writes what comes out.
     void Encode(OutputStream& ost, AVFrame* frame);

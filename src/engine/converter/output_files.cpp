@@ -281,7 +281,7 @@ void ConversionEngine::OpenOutput(int index) {
         switch (ist->st->codecpar->codec_type) {
         case AVMEDIA_TYPE_VIDEO:
             // An album's cover alone makes no video: MP3 into M4A gives sound only.
-            if (!(ist->st->disposition & AV_DISPOSITION_ATTACHED_PIC) || TakesCoverPicture(file_index))
+            if (!CoverLeftOut(*ist, file_index))
                 has[0] = true;
             break;
         case AVMEDIA_TYPE_AUDIO: has[1] = true; break;

@@ -83,12 +83,13 @@ AVPixelFormat FitPixelFormat(const AVCodec* codec, const AVCodecContext* enc, AV
 
 } // namespace
 
-bool ConversionEngine::TakesCoverPicture(int file_index) const {
-    if (!stream_maps_.empty() || options_.VideoOptions()->VideoStreamCopy())
-        return true;
+bool ConversionEngine::CoverLeftOut(const InputStream& ist, int file_index) const {
+    if (!(ist.st->disposition & AV_DISPOSITION_ATTACHED_PIC) || !stream_maps_.empty() ||
+        options_.VideoOptions()->VideoStreamCopy())
+        return false;
     // Muxers that store a cover and whose default picture encoder suits one.
     const char* muxer = output_files_[file_index].ctx->oformat->name;
-    return std::strcmp(muxer, "mp3") == 0 || std::strcmp(muxer, "flac") == 0;
+    return std::strcmp(muxer, "mp3") != 0 && std::strcmp(muxer, "flac") != 0;
 }
 
 void ConversionEngine::MapStreams() {
@@ -99,9 +100,8 @@ void ConversionEngine::MapStreams() {
             int64_t best_frames = -1;
             for (size_t j = 0; j < input_streams_.size(); ++j) {
                 const InputStream& ist = *input_streams_[j];
-                const bool cover = ist.st->disposition & AV_DISPOSITION_ATTACHED_PIC;
                 if (ist.discard && !ist.discarded_at_demuxer && ist.st->codecpar->codec_type == ost.type &&
-                    (!cover || TakesCoverPicture(ost.file_index)) && ist.st->nb_frames > best_frames) {
+                    !CoverLeftOut(ist, ost.file_index) && ist.st->nb_frames > best_frames) {
                     best_frames = ist.st->nb_frames;
                     source = static_cast<int>(j);
                 }
@@ -109,9 +109,8 @@ void ConversionEngine::MapStreams() {
             if (source < 0) {
                 for (size_t j = 0; j < input_streams_.size(); ++j) {
                     const InputStream& ist = *input_streams_[j];
-                    const bool cover = ist.st->disposition & AV_DISPOSITION_ATTACHED_PIC;
                     if (!ist.discarded_at_demuxer && ist.st->codecpar->codec_type == ost.type &&
-                        (!cover || TakesCoverPicture(ost.file_index)))
+                        !CoverLeftOut(ist, ost.file_index))
                         source = static_cast<int>(j);
                 }
             }
@@ -263,9 +262,8 @@ void ConversionEngine::SetupEncoding(OutputStream& ost, InputStream& ist) {
         enc->pix_fmt = FitPixelFormat(ost.encoder, enc, enc->pix_fmt);
         if (enc->pix_fmt == AV_PIX_FMT_NONE)
             throw Error("Video pixel format is unknown, stream can not be decoded");
-        ost.rotation = DisplayRotation(ist.st);
         if (enc->width == 0 || enc->height == 0) {
-            const bool upright = TurnSwapsSides(ost.rotation);
+            const bool upright = TurnSwapsSides(DisplayRotation(ist.st));
             enc->width = upright ? dec->height : dec->width;
             enc->height = upright ? dec->width : dec->height;
             // A size taken from the source fits the chroma planes of the output's pixel format:

@@ -1,11 +1,15 @@
 #include "engine/media/display_rotation.h"
 
 extern "C" {
+#include <libavfilter/avfilter.h>
 #include <libavformat/avformat.h>
 #include <libavutil/display.h>
 }
 
 #include <cmath>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace vc {
 
@@ -28,16 +32,28 @@ double DisplayRotation(const AVStream* st) {
 
 bool TurnSwapsSides(double degrees) { return Near(degrees, 90) || Near(degrees, 270); }
 
-std::vector<std::pair<std::string, std::string>> UprightFilters(double degrees) {
+AVFilterContext* LinkUprightFilters(AVFilterGraph* graph, AVFilterContext* head, double degrees) {
+    // (filter, arguments) in order.
+    std::vector<std::pair<const char*, std::string>> filters;
     if (Near(degrees, 90))
-        return {{"transpose", "clock"}};
-    if (Near(degrees, 180))
-        return {{"hflip", ""}, {"vflip", ""}};
-    if (Near(degrees, 270))
-        return {{"transpose", "cclock"}};
-    if (Near(degrees, 0) || Near(degrees, 360))
-        return {};
-    return {{"rotate", std::to_string(degrees) + "*PI/180"}};
+        filters = {{"transpose", "clock"}};
+    else if (Near(degrees, 180))
+        filters = {{"hflip", ""}, {"vflip", ""}};
+    else if (Near(degrees, 270))
+        filters = {{"transpose", "cclock"}};
+    else if (!Near(degrees, 0) && !Near(degrees, 360))
+        filters = {{"rotate", std::to_string(degrees) + "*PI/180"}};
+    int step = 0;
+    for (const auto& [filter, args] : filters) {
+        AVFilterContext* next = nullptr;
+        const std::string name = "upright" + std::to_string(step++);
+        if (avfilter_graph_create_filter(&next, avfilter_get_by_name(filter), name.c_str(),
+                                         args.empty() ? nullptr : args.c_str(), nullptr, graph) < 0 ||
+            avfilter_link(head, 0, next, 0) < 0)
+            return nullptr;
+        head = next;
+    }
+    return head;
 }
 
 } // namespace vc

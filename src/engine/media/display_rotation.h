@@ -1,10 +1,8 @@
 #pragma once
 // Pictures stored turned: phones record what the sensor saw and a display matrix that says how
 // to turn it. The converter and the preview both show such pictures upright.
-#include <string>
-#include <utility>
-#include <vector>
-
+struct AVFilterContext;
+struct AVFilterGraph;
 struct AVStream;
 
 namespace vc {
@@ -16,7 +14,8 @@ double DisplayRotation(const AVStream* st);
 // Whether that turn swaps width and height (90 or 270 degrees).
 bool TurnSwapsSides(double degrees);
 
-// The filters, in order, that make the turn: (filter name, arguments); none for 0.
-std::vector<std::pair<std::string, std::string>> UprightFilters(double degrees);
+// Adds to `graph` the filters that make the turn, linked after `head`; returns the last of them
+// (`head` itself for no turn), or null when a filter cannot be made or linked.
+AVFilterContext* LinkUprightFilters(AVFilterGraph* graph, AVFilterContext* head, double degrees);
 
 } // namespace vc

@@ -339,18 +339,9 @@ void TFFPushSource::BuildVideoGraph() {
         throw Error("Can not create filter");
 
     // Pictures stored turned (phone clips) are shown upright, before the user's filters.
-    AVFilterContext* head = src;
-    int step = 0;
-    for (const auto& [filter, filter_args] : UprightFilters(DisplayRotation(video_st_))) {
-        AVFilterContext* next = nullptr;
-        if (avfilter_graph_create_filter(&next, avfilter_get_by_name(filter.c_str()),
-                                         ("upright" + std::to_string(step++)).c_str(),
-                                         filter_args.empty() ? nullptr : filter_args.c_str(), nullptr,
-                                         graph.get()) < 0 ||
-            avfilter_link(head, 0, next, 0) < 0)
-            throw Error("Can not create filter");
-        head = next;
-    }
+    AVFilterContext* head = LinkUprightFilters(graph.get(), src, DisplayRotation(video_st_));
+    if (!head)
+        throw Error("Can not create filter");
 
     const std::string filters = Trimmed(video_filters_);
     if (!filters.empty()) {
