@@ -35,8 +35,7 @@ struct Timing {
 };
 
 // The best of a few runs.
-template <typename F>
-Timing Best(int runs, F&& f) {
+template <typename F> Timing Best(int runs, F&& f) {
     Timing best;
     for (int i = 0; i < runs; ++i) {
         const auto t0 = Clock::now();
@@ -106,8 +105,8 @@ int main(int argc, char** argv) {
                 add(kTasks + i, small);
             transaction.Commit();
         }
-        std::printf("fixture: %d finished tasks in %d categories (+1000) written in %.1f s\n", kTasks, kCategories,
-                    Micros(fill_start) / 1e6);
+        std::printf("fixture: %d finished tasks in %d categories (+1000) written in %.1f s\n", kTasks,
+                    kCategories, Micros(fill_start) / 1e6);
 
         const int big = categories[7];
         PrintRows("store rows", Best(5, [&] { (void)store.LoadConvertedTask(big); }),
@@ -120,7 +119,8 @@ int main(int argc, char** argv) {
         vc::TConvertedNode* small_node = tree.FindCategory(small);
         const Timing list_big = Best(3, [&] { big_node->LoadTaskList(&view); });
         PrintRows("category listed", list_big, Best(3, [&] { small_node->LoadTaskList(&view); }));
-        if (big_node->Tasks().size() != 5000 || big_node->Tasks()[0]->Settings().Profile() != "MP4 H.264 720p") {
+        if (big_node->Tasks().size() != 5000 ||
+            big_node->Tasks()[0]->Settings().Profile() != "MP4 H.264 720p") {
             std::fprintf(stderr, "listing went wrong\n");
             return 1;
         }
@@ -129,9 +129,11 @@ int main(int argc, char** argv) {
             const auto id = store.NewDbTask(xml);
             store.FinishDbTask(id, xml, big, "done\r\n");
         });
-        std::printf("one more task recorded and finished: %.0f us wall, %.0f us CPU\n", finish.wall_us, finish.cpu_us);
+        std::printf("one more task recorded and finished: %.0f us wall, %.0f us CPU\n", finish.wall_us,
+                    finish.cpu_us);
         std::printf("target: under 40 us per listed row -> %s (wall), %s (CPU)\n",
-                    list_big.wall_us / 5000 < 40 ? "met" : "NOT met", list_big.cpu_us / 5000 < 40 ? "met" : "NOT met");
+                    list_big.wall_us / 5000 < 40 ? "met" : "NOT met",
+                    list_big.cpu_us / 5000 < 40 ? "met" : "NOT met");
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

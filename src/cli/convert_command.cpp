@@ -26,7 +26,9 @@ namespace {
 
 std::atomic<bool> g_interrupted{false};
 
-void OnInterrupt(int) { g_interrupted = true; }
+void OnInterrupt(int) {
+    g_interrupted = true;
+}
 
 const char* kDescription =
     "Converts or remuxes INPUT into OUTPUT.\n"
@@ -48,7 +50,8 @@ const char* kDescription =
     "  vconv convert clip.mp4 -o part.mp4 --copy --start 2 --length 3\n"
     "  vconv convert film.mkv -o film.mp4 --copy --map 0=0 --map 0=2\n"
     "  vconv convert in.mpg -o out.mp4 --set VideoOptions.FrameWidth=320 --set VideoOptions.FrameHeight=240\n"
-    "  vconv convert clip.mp4 -o ~/Videos --profile \"PSP AVC Video\" --text 'Hello: it\\'s me' --font DejaVuSans.ttf";
+    "  vconv convert clip.mp4 -o ~/Videos --profile \"PSP AVC Video\" --text 'Hello: it\\'s me' --font "
+    "DejaVuSans.ttf";
 
 // "VideoOptions.FrameWidth=320" on the options object; an error text or empty.
 std::string SetOptionProperty(QObject* root, const QString& assignment) {
@@ -87,26 +90,13 @@ std::string SetOptionProperty(QObject* root, const QString& assignment) {
             v = (t == "1" || t == "true");
             break;
         }
-        case QMetaType::Int:
-            v = value.trimmed().toInt(&ok);
-            break;
-        case QMetaType::LongLong:
-            v = value.trimmed().toLongLong(&ok);
-            break;
-        case QMetaType::Float:
-            v = value.trimmed().toFloat(&ok);
-            break;
-        case QMetaType::Double:
-            v = value.trimmed().toDouble(&ok);
-            break;
-        case QMetaType::QString:
-            v = value;
-            break;
-        case QMetaType::QStringList:
-            v = value.isEmpty() ? QStringList() : value.split(',');
-            break;
-        default:
-            return "option '" + path.toStdString() + "' cannot be set from the command line";
+        case QMetaType::Int: v = value.trimmed().toInt(&ok); break;
+        case QMetaType::LongLong: v = value.trimmed().toLongLong(&ok); break;
+        case QMetaType::Float: v = value.trimmed().toFloat(&ok); break;
+        case QMetaType::Double: v = value.trimmed().toDouble(&ok); break;
+        case QMetaType::QString: v = value; break;
+        case QMetaType::QStringList: v = value.isEmpty() ? QStringList() : value.split(','); break;
+        default: return "option '" + path.toStdString() + "' cannot be set from the command line";
         }
     }
     if (!ok)
@@ -141,28 +131,48 @@ int RunConvertCommand(int argc, char** argv) {
     QCommandLineParser parser;
     parser.setApplicationDescription(kDescription);
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addPositionalArgument("INPUT", "the file to convert (several for a multi-input conversion)", "INPUT...");
+    parser.addPositionalArgument("INPUT", "the file to convert (several for a multi-input conversion)",
+                                 "INPUT...");
     const QCommandLineOption help({"h", "help"}, "Show this help.");
     const QCommandLineOption output({"o", "output"}, "Write OUTPUT (repeat for several outputs).", "OUTPUT");
-    const QCommandLineOption format({"f", "format"}, "Output container format (mp4, matroska, mpegts, avi, ...); default: from OUTPUT's extension.", "NAME");
-    const QCommandLineOption input_format("input-format", "Read INPUT as this format instead of probing it.", "NAME");
+    const QCommandLineOption format(
+        {"f", "format"},
+        "Output container format (mp4, matroska, mpegts, avi, ...); default: from OUTPUT's extension.",
+        "NAME");
+    const QCommandLineOption input_format("input-format", "Read INPUT as this format instead of probing it.",
+                                          "NAME");
     const QCommandLineOption copy("copy", "Copy video, audio and subtitle streams without re-encoding.");
     const QCommandLineOption vcodec("vcodec", "Video encoder by name (e.g. libx264, mpeg4).", "NAME");
     const QCommandLineOption acodec("acodec", "Audio encoder by name (e.g. aac, libmp3lame).", "NAME");
     const QCommandLineOption scodec("scodec", "Subtitle codec by name (decoder and encoder).", "NAME");
-    const QCommandLineOption start("start", "Start at this position of the input (seconds; a copy starts at the key frame at or before it).", "SECONDS");
+    const QCommandLineOption start(
+        "start",
+        "Start at this position of the input (seconds; a copy starts at the key frame at or before it).",
+        "SECONDS");
     const QCommandLineOption length("length", "Write at most this many seconds.", "SECONDS");
-    const QCommandLineOption map("map", "Take the next output stream from input FILE, stream STREAM (both counted from 0). Give one --map per output stream, in the order video, audio, subtitle.", "FILE=STREAM");
-    const QCommandLineOption set("set", "Set any conversion option by its path, e.g. VideoOptions.FrameWidth=320, AudioOptions.AudioVolume=128, GrabOptions.InputSync=1; lists take comma-separated lines.", "PATH=VALUE");
-    const QCommandLineOption codec_option("codec-option", "A library option for codecs, formats or the scaler (e.g. g=15, preset=fast).", "NAME=VALUE");
-    const QCommandLineOption metadata("metadata", "Write NAME=VALUE into the output's metadata (repeatable).", "NAME=VALUE");
+    const QCommandLineOption map(
+        "map",
+        "Take the next output stream from input FILE, stream STREAM (both counted from 0). Give one --map "
+        "per output stream, in the order video, audio, subtitle.",
+        "FILE=STREAM");
+    const QCommandLineOption set(
+        "set",
+        "Set any conversion option by its path, e.g. VideoOptions.FrameWidth=320, "
+        "AudioOptions.AudioVolume=128, GrabOptions.InputSync=1; lists take comma-separated lines.",
+        "PATH=VALUE");
+    const QCommandLineOption codec_option(
+        "codec-option", "A library option for codecs, formats or the scaler (e.g. g=15, preset=fast).",
+        "NAME=VALUE");
+    const QCommandLineOption metadata("metadata", "Write NAME=VALUE into the output's metadata (repeatable).",
+                                      "NAME=VALUE");
     const QCommandLineOption vf("vf", "Video filter graph (libavfilter syntax).", "GRAPH");
     const QCommandLineOption af("af", "Audio filter graph (libavfilter syntax).", "GRAPH");
     const QCommandLineOption threads("threads", "Threads for each decoder and encoder.", "N");
-    const QCommandLineOption verbose({"v", "verbose"}, "Print the media libraries' log lines (warnings and errors).");
+    const QCommandLineOption verbose({"v", "verbose"},
+                                     "Print the media libraries' log lines (warnings and errors).");
     const QCommandLineOption quiet({"q", "quiet"}, "Print no progress.");
-    parser.addOptions({help, output, format, input_format, copy, vcodec, acodec, scodec, start, length, map, set,
-                       codec_option, metadata, vf, af, threads, verbose, quiet});
+    parser.addOptions({help, output, format, input_format, copy, vcodec, acodec, scodec, start, length, map,
+                       set, codec_option, metadata, vf, af, threads, verbose, quiet});
     const ProfileFilterOptions profile_filter_options;
     parser.addOptions(profile_filter_options.All());
     const ConvertTaskOptions task_options;
@@ -177,7 +187,8 @@ int RunConvertCommand(int argc, char** argv) {
     QStringList inputs = parser.positionalArguments();
     QStringList outputs = parser.values(output);
     DvdSource dvd;
-    if (const std::string error = PrepareDvdSource(parser, task_options, profile_filter_options, inputs, outputs, dvd);
+    if (const std::string error =
+            PrepareDvdSource(parser, task_options, profile_filter_options, inputs, outputs, dvd);
         !error.empty())
         return Usage(error);
     if (inputs.isEmpty())
@@ -234,7 +245,8 @@ int RunConvertCommand(int argc, char** argv) {
     }
     if (parser.isSet(vf)) {
         const QString built = o->FilterOptions()->VideoFilters(); // from the filter options
-        o->FilterOptions()->SetVideoFilters(built.isEmpty() ? parser.value(vf) : parser.value(vf) + ',' + built);
+        o->FilterOptions()->SetVideoFilters(built.isEmpty() ? parser.value(vf)
+                                                            : parser.value(vf) + ',' + built);
     }
     if (parser.isSet(af))
         o->FilterOptions()->SetAudioFilters(parser.value(af));
@@ -261,13 +273,15 @@ int RunConvertCommand(int argc, char** argv) {
     const bool show_progress = !parser.isSet(quiet);
     const bool terminal = isatty(STDERR_FILENO) == 1;
     if (parser.isSet(verbose)) {
-        QObject::connect(&converter, &TAVConverter::OnLog, &converter,
-                         [](int, const QString& log) { std::fprintf(stderr, "%s", log.toLocal8Bit().constData()); },
-                         Qt::DirectConnection);
+        QObject::connect(
+            &converter, &TAVConverter::OnLog, &converter,
+            [](int, const QString& log) { std::fprintf(stderr, "%s", log.toLocal8Bit().constData()); },
+            Qt::DirectConnection);
     }
     bool failed_to_open = false;
     bool stopped = false;
-    QObject::connect(&converter, &TAVConverter::OnError, &converter, [&](const QString&) { failed_to_open = true; });
+    QObject::connect(&converter, &TAVConverter::OnError, &converter,
+                     [&](const QString&) { failed_to_open = true; });
     QObject::connect(&converter, &TAVConverter::OnStopped, &converter, [&] { stopped = true; });
 
     // The slot pool shared with the desktop program and other vconv runs; without it the

@@ -38,8 +38,9 @@ std::optional<std::vector<int>> Numbers(const QString& text, int count) {
 // A colour as TColor (0x00BBGGRR).
 std::optional<TColor> Color(const QString& text) {
     static const std::pair<const char*, quint32> kNames[] = {
-        {"white", 0xFFFFFF}, {"black", 0x000000}, {"red", 0xFF0000},    {"green", 0x00FF00}, {"blue", 0x0000FF},
-        {"yellow", 0xFFFF00}, {"cyan", 0x00FFFF}, {"magenta", 0xFF00FF}, {"gray", 0x808080}, {"navy", 0x000080}};
+        {"white", 0xFFFFFF}, {"black", 0x000000},  {"red", 0xFF0000},  {"green", 0x00FF00},
+        {"blue", 0x0000FF},  {"yellow", 0xFFFF00}, {"cyan", 0x00FFFF}, {"magenta", 0xFF00FF},
+        {"gray", 0x808080},  {"navy", 0x000080}};
     QString t = text.trimmed().toLower();
     for (const auto& [name, rgb] : kNames)
         if (t == QLatin1String(name))
@@ -61,8 +62,9 @@ TAVProfile* FindProfile(const TAVProfileList& catalogue, const QString& wanted, 
     for (int pass = 0; pass < 2; ++pass)
         for (int i = 0; i < catalogue.Count(); ++i) {
             TAVProfile* p = catalogue.Profiles(i);
-            const bool same = pass == 0 ? p->Description() == wanted
-                                        : p->Description().trimmed().compare(wanted.trimmed(), Qt::CaseInsensitive) == 0;
+            const bool same =
+                pass == 0 ? p->Description() == wanted
+                          : p->Description().trimmed().compare(wanted.trimmed(), Qt::CaseInsensitive) == 0;
             if (same && (category.isEmpty() || p->Category().compare(category, Qt::CaseInsensitive) == 0))
                 return p;
         }
@@ -81,12 +83,14 @@ int ConfiguredThreadCount() {
 } // namespace
 
 QList<QCommandLineOption> ProfileFilterOptions::All() const {
-    return {profile, profile_category, logo, logo_pos, text, font, font_size, font_color, text_pos, subtitles, subtitle_font,
-            subtitle_color, codepage, vflip, hflip, rotate, drawbox};
+    return {profile,    profile_category, logo,      logo_pos,      text,           font,     font_size,
+            font_color, text_pos,         subtitles, subtitle_font, subtitle_color, codepage, vflip,
+            hflip,      rotate,           drawbox};
 }
 
 std::string ApplyProfileAndFilters(const QCommandLineParser& parser, const ProfileFilterOptions& o,
-                                   const QStringList& inputs, QStringList& outputs, TAVConvertOptions* options) {
+                                   const QStringList& inputs, QStringList& outputs,
+                                   TAVConvertOptions* options) {
     // The filters, top to bottom as a wizard's list would hold them.
     std::vector<std::unique_ptr<TAVFilter>> filters;
     if (parser.isSet(o.logo)) {
@@ -115,13 +119,15 @@ std::string ApplyProfileAndFilters(const QCommandLineParser& parser, const Profi
             bool ok = false;
             text->SetFontSize(parser.value(o.font_size).toInt(&ok));
             if (!ok || text->FontSize() <= 0)
-                return "--font-size wants a positive number, got '" + parser.value(o.font_size).toStdString() + "'";
+                return "--font-size wants a positive number, got '" +
+                       parser.value(o.font_size).toStdString() + "'";
         }
         text->SetFontColor(0xFFFFFF);
         if (parser.isSet(o.font_color)) {
             const auto color = Color(parser.value(o.font_color));
             if (!color)
-                return "--font-color wants RRGGBB or a colour name, got '" + parser.value(o.font_color).toStdString() + "'";
+                return "--font-color wants RRGGBB or a colour name, got '" +
+                       parser.value(o.font_color).toStdString() + "'";
             text->SetFontColor(*color);
         }
         text->SetX(10);
@@ -159,7 +165,8 @@ std::string ApplyProfileAndFilters(const QCommandLineParser& parser, const Profi
             bool ok = false;
             const int degrees = parser.value(o.rotate).toInt(&ok);
             if (!ok || degrees < 0 || degrees > 359)
-                return "--rotate wants degrees from 0 to 359, got '" + parser.value(o.rotate).toStdString() + "'";
+                return "--rotate wants degrees from 0 to 359, got '" + parser.value(o.rotate).toStdString() +
+                       "'";
             std_filter->SetRotate(true);
             std_filter->SetDegree(degrees);
         }
@@ -167,7 +174,8 @@ std::string ApplyProfileAndFilters(const QCommandLineParser& parser, const Profi
             const QStringList parts = parser.value(o.drawbox).split(',');
             const auto box = parts.size() == 5 ? Numbers(parts.mid(0, 4).join(','), 4) : std::nullopt;
             if (!box || parts[4].trimmed().isEmpty())
-                return "--drawbox wants X,Y,W,H,COLORNAME, got '" + parser.value(o.drawbox).toStdString() + "'";
+                return "--drawbox wants X,Y,W,H,COLORNAME, got '" + parser.value(o.drawbox).toStdString() +
+                       "'";
             std_filter->SetDrawBox(true);
             std_filter->SetBX((*box)[0]);
             std_filter->SetBY((*box)[1]);
@@ -196,7 +204,9 @@ std::string ApplyProfileAndFilters(const QCommandLineParser& parser, const Profi
     TAVProfile* profile = FindProfile(*catalogue, parser.value(o.profile), parser.value(o.profile_category));
     if (profile == nullptr)
         return "no profile named '" + parser.value(o.profile).toStdString() + "'" +
-               (parser.isSet(o.profile_category) ? " in '" + parser.value(o.profile_category).toStdString() + "'" : "") +
+               (parser.isSet(o.profile_category)
+                    ? " in '" + parser.value(o.profile_category).toStdString() + "'"
+                    : "") +
                " (`vconv profiles` lists them)";
     options->SetInputFormat(QString());
     options->SetThreadCount(ConfiguredThreadCount());

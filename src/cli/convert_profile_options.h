@@ -14,26 +14,36 @@ class TAVConvertOptions;
 namespace vc::cli {
 
 struct ProfileFilterOptions {
-    QCommandLineOption profile{"profile", "Convert with the catalogue profile DESCRIPTION (see `vconv profiles`). "
-                                          "When OUTPUT is a folder, the file is named after INPUT with the profile's extension.",
-                               "DESCRIPTION"};
-    QCommandLineOption profile_category{"profile-category", "The category of --profile, for a description that "
-                                                            "several categories hold.", "NAME"};
+    QCommandLineOption profile{
+        "profile",
+        "Convert with the catalogue profile DESCRIPTION (see `vconv profiles`). "
+        "When OUTPUT is a folder, the file is named after INPUT with the profile's extension.",
+        "DESCRIPTION"};
+    QCommandLineOption profile_category{"profile-category",
+                                        "The category of --profile, for a description that "
+                                        "several categories hold.",
+                                        "NAME"};
     QCommandLineOption logo{"logo", "Overlay the image FILE (a logo).", "FILE"};
     QCommandLineOption logo_pos{"logo-pos", "Top-left corner of the logo, in pixels (default 0,0).", "X,Y"};
     QCommandLineOption text{"text", "Draw TEXT on the picture (\\n for a line break).", "TEXT"};
     QCommandLineOption font{"font", "Font file for --text.", "FILE"};
     QCommandLineOption font_size{"font-size", "Font size for --text (default 24).", "N"};
-    QCommandLineOption font_color{"font-color", "Colour of --text: RRGGBB, #RRGGBB, 0xRRGGBB or a basic name (default white).", "COLOR"};
+    QCommandLineOption font_color{
+        "font-color", "Colour of --text: RRGGBB, #RRGGBB, 0xRRGGBB or a basic name (default white).",
+        "COLOR"};
     QCommandLineOption text_pos{"text-pos", "Position of --text, in pixels (default 10,10).", "X,Y"};
-    QCommandLineOption subtitles{"subtitles", "Burn the subtitles of FILE (.srt, .ass, .ssa, .txt) into the picture.", "FILE"};
+    QCommandLineOption subtitles{
+        "subtitles", "Burn the subtitles of FILE (.srt, .ass, .ssa, .txt) into the picture.", "FILE"};
     QCommandLineOption subtitle_font{"subtitle-font", "Font file for --subtitles.", "FILE"};
-    QCommandLineOption subtitle_color{"subtitle-color", "Colour of the subtitles (as --font-color; default white).", "COLOR"};
+    QCommandLineOption subtitle_color{"subtitle-color",
+                                      "Colour of the subtitles (as --font-color; default white).", "COLOR"};
     QCommandLineOption codepage{"codepage", "Character set of the subtitle file (e.g. GBK, cp1252).", "NAME"};
     QCommandLineOption vflip{"vflip", "Flip the picture upside down."};
     QCommandLineOption hflip{"hflip", "Mirror the picture left to right."};
     QCommandLineOption rotate{"rotate", "Rotate the picture by DEGREES (0 to 359).", "DEGREES"};
-    QCommandLineOption drawbox{"drawbox", "Draw a box; COLORNAME as the colour list names it (Red, Navy, ...).", "X,Y,W,H,COLORNAME"};
+    QCommandLineOption drawbox{"drawbox",
+                               "Draw a box; COLORNAME as the colour list names it (Red, Navy, ...).",
+                               "X,Y,W,H,COLORNAME"};
 
     QList<QCommandLineOption> All() const;
 };
@@ -44,6 +54,7 @@ struct ProfileFilterOptions {
 // INPUT's name with the profile's extension, and an image profile's output becomes the numbered
 // pattern of that name. Returns an error text for the user, or an empty string.
 std::string ApplyProfileAndFilters(const QCommandLineParser& parser, const ProfileFilterOptions& o,
-                                   const QStringList& inputs, QStringList& outputs, TAVConvertOptions* options);
+                                   const QStringList& inputs, QStringList& outputs,
+                                   TAVConvertOptions* options);
 
 } // namespace vc::cli

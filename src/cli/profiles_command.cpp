@@ -43,7 +43,8 @@ constexpr const char* kUsage =
 
 QString Recipe(const TAVProfile& p) {
     if (const auto* v = qobject_cast<const TAVCustomVideoProfile*>(&p))
-        return QStringLiteral("video %1 %2x%3 %4 fps %5 kbit/s; audio %6 %7 Hz %8 %9 kbit/s; container %10%11")
+        return QStringLiteral(
+                   "video %1 %2x%3 %4 fps %5 kbit/s; audio %6 %7 Hz %8 %9 kbit/s; container %10%11")
             .arg(v->VideoEncoderName())
             .arg(v->FrameWidth())
             .arg(v->FrameHeight())
@@ -65,7 +66,8 @@ QString Recipe(const TAVProfile& p) {
             .arg(a->Options().isEmpty() ? QString() : "; options " + a->Options().join(' '));
     if (const auto* t = qobject_cast<const TAVTargetProfile*>(&p)) {
         static const char* kTargets[] = {"PAL", "NTSC", "film"};
-        return QStringLiteral("%1 %2").arg(TPersistent::ClassNameOf(t).mid(3).chopped(7), kTargets[t->Target()]);
+        return QStringLiteral("%1 %2").arg(TPersistent::ClassNameOf(t).mid(3).chopped(7),
+                                           kTargets[t->Target()]);
     }
     if (qobject_cast<const TAVImageProfile*>(&p) != nullptr)
         return QStringLiteral("numbered image sequence");
@@ -181,15 +183,18 @@ int RunProfilesCommand(int argc, char** argv) {
             for (int i = 0; i < catalogue->Count(); ++i) {
                 TAVProfile* p = catalogue->Profiles(i);
                 const bool same = pass == 0 ? p->Description() == wanted
-                                            : p->Description().trimmed().compare(wanted.trimmed(), Qt::CaseInsensitive) == 0;
+                                            : p->Description().trimmed().compare(wanted.trimmed(),
+                                                                                 Qt::CaseInsensitive) == 0;
                 const bool in_category =
                     category_name.isEmpty() || p->Category().compare(category_name, Qt::CaseInsensitive) == 0;
                 if (same && in_category)
                     matches.push_back(p);
             }
         if (matches.empty()) {
-            std::fprintf(stderr, "vconv profiles: no profile named '%s' (`vconv profiles --category NAME` lists them)\n",
-                         qPrintable(wanted));
+            std::fprintf(
+                stderr,
+                "vconv profiles: no profile named '%s' (`vconv profiles --category NAME` lists them)\n",
+                qPrintable(wanted));
             return 1;
         }
         for (size_t i = 0; i < matches.size(); ++i) {
@@ -207,7 +212,8 @@ int RunProfilesCommand(int argc, char** argv) {
     }
     for (TAVProfile* p : catalogue->ProfilesInCategory(category_name)) {
         if (parser.isSet(details))
-            std::printf("%s\t%s\t%s\n", qPrintable(p->Description()), qPrintable(p->Extension()), qPrintable(Recipe(*p)));
+            std::printf("%s\t%s\t%s\n", qPrintable(p->Description()), qPrintable(p->Extension()),
+                        qPrintable(Recipe(*p)));
         else
             std::printf("%s\n", qPrintable(p->Description()));
     }

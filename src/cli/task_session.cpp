@@ -219,16 +219,11 @@ void PrintTable(const QStringList& captions, const std::vector<QStringList>& row
 
 QString StatusText(const TAVTask& task) {
     switch (task.Status()) {
-    case TConversionSettings::stRunning:
-        return "running";
-    case TConversionSettings::stPaused:
-        return "paused";
-    case TConversionSettings::stError:
-        return "failed";
-    case TConversionSettings::stFinished:
-        return "finished";
-    case TConversionSettings::stWaiting:
-        return "waiting";
+    case TConversionSettings::stRunning: return "running";
+    case TConversionSettings::stPaused: return "paused";
+    case TConversionSettings::stError: return "failed";
+    case TConversionSettings::stFinished: return "finished";
+    case TConversionSettings::stWaiting: return "waiting";
     }
     return "?";
 }
@@ -293,16 +288,11 @@ void KeepFailureLog(TPersistentManager& store, const TAVTask& task) {
 QString Phase(TAVTask& task) {
     if (task.HasConverter()) {
         switch (task.Converter().State()) {
-        case TAVConverter::cvRunning:
-            return "running";
-        case TAVConverter::cvWaiting:
-            return "waiting";
-        case TAVConverter::cvPaused:
-            return "paused";
-        case TAVConverter::cvStopping:
-            return "stopping";
-        case TAVConverter::cvIdle:
-            break;
+        case TAVConverter::cvRunning: return "running";
+        case TAVConverter::cvWaiting: return "waiting";
+        case TAVConverter::cvPaused: return "paused";
+        case TAVConverter::cvStopping: return "stopping";
+        case TAVConverter::cvIdle: break;
         }
         if (task.Status() == TConversionSettings::stError)
             return "failed";

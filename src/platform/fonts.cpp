@@ -38,8 +38,9 @@ std::vector<InstalledFont> InstalledFonts() {
         if (!font.family.empty() && !font.file.empty())
             fonts.push_back(std::move(font));
     }
-    std::sort(fonts.begin(), fonts.end(),
-              [](const auto& a, const auto& b) { return a.family != b.family ? a.family < b.family : a.file < b.file; });
+    std::sort(fonts.begin(), fonts.end(), [](const auto& a, const auto& b) {
+        return a.family != b.family ? a.family < b.family : a.file < b.file;
+    });
     return fonts;
 }
 

@@ -17,7 +17,9 @@ MessageSink* InstallMessageSink(MessageSink* sink) {
     return previous == &g_stderr_sink ? nullptr : previous;
 }
 
-MessageSink& CurrentMessageSink() { return *g_current_sink.load(); }
+MessageSink& CurrentMessageSink() {
+    return *g_current_sink.load();
+}
 
 void StderrMessageSink::Show(MessageKind, const std::string& caption, const std::string& text) {
     std::lock_guard lock(g_stderr_mutex);

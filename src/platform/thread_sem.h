@@ -33,7 +33,9 @@ int DefaultSlotCount();
 // through the returned object when it is destroyed are given back. Throws vc::Error when the
 // operating system refuses.
 std::unique_ptr<TSemaphore> OpenNamedSemaphore(const std::string& name, int initial_count = 0);
-inline std::unique_ptr<TSemaphore> OpenThreadSem() { return OpenNamedSemaphore("ThreadSem"); }
+inline std::unique_ptr<TSemaphore> OpenThreadSem() {
+    return OpenNamedSemaphore("ThreadSem");
+}
 
 // Free units of the named semaphore, or -1 when it does not exist (diagnostics and tests).
 int NamedSemaphoreValue(const std::string& name);

@@ -33,22 +33,14 @@ QString StandardLocation(QStandardPaths::StandardLocation location) {
 QString GetSpecialFolder(int folder_id) {
     switch (folder_id & 0x7f) {
     case CSIDL_APPDATA:
-    case CSIDL_LOCAL_APPDATA:
-        return WithSeparator(DataHome());
-    case CSIDL_DESKTOP:
-        return WithSeparator(StandardLocation(QStandardPaths::DesktopLocation));
-    case CSIDL_PERSONAL:
-        return WithSeparator(StandardLocation(QStandardPaths::DocumentsLocation));
-    case CSIDL_MYMUSIC:
-        return WithSeparator(StandardLocation(QStandardPaths::MusicLocation));
-    case CSIDL_MYVIDEO:
-        return WithSeparator(StandardLocation(QStandardPaths::MoviesLocation));
-    case CSIDL_MYPICTURES:
-        return WithSeparator(StandardLocation(QStandardPaths::PicturesLocation));
-    case CSIDL_PROFILE:
-        return WithSeparator(QDir::homePath());
-    default:
-        return {};
+    case CSIDL_LOCAL_APPDATA: return WithSeparator(DataHome());
+    case CSIDL_DESKTOP: return WithSeparator(StandardLocation(QStandardPaths::DesktopLocation));
+    case CSIDL_PERSONAL: return WithSeparator(StandardLocation(QStandardPaths::DocumentsLocation));
+    case CSIDL_MYMUSIC: return WithSeparator(StandardLocation(QStandardPaths::MusicLocation));
+    case CSIDL_MYVIDEO: return WithSeparator(StandardLocation(QStandardPaths::MoviesLocation));
+    case CSIDL_MYPICTURES: return WithSeparator(StandardLocation(QStandardPaths::PicturesLocation));
+    case CSIDL_PROFILE: return WithSeparator(QDir::homePath());
+    default: return {};
     }
 }
 

@@ -142,13 +142,16 @@ std::optional<TStoredCategory> TPersistentManager::LoadCategory(int id) {
     query.Bind(1, id);
     std::optional<TStoredCategory> node;
     if (query.Step())
-        node = TStoredCategory{query.Int("ID"), query.Text("Category"), query.Text("Path"), query.Int("Parent")};
+        node =
+            TStoredCategory{query.Int("ID"), query.Text("Category"), query.Text("Path"), query.Int("Parent")};
     query.Reset();
     return node;
 }
 
 std::int64_t TPersistentManager::NewDbTask(const QString& settings_xml) {
-    db_->Prepare("insert into Conversions (Converting, ConvertSettings) values (1, ?)").Bind(1, settings_xml).Run();
+    db_->Prepare("insert into Conversions (Converting, ConvertSettings) values (1, ?)")
+        .Bind(1, settings_xml)
+        .Run();
     return db_->LastInsertRowId();
 }
 
@@ -166,8 +169,9 @@ int TPersistentManager::FinishDbTask(std::int64_t id, const QString& settings_xm
     check.Bind(1, category_id);
     const int filed_under = check.Step() ? category_id : kRootCategoryId;
     check.Reset();
-    db_->Prepare("update Conversions set Converting=0, ConvertSettings=?, ConvertedDate=?, CategoryId=?, Log=? "
-                 "where ID=?")
+    db_->Prepare(
+           "update Conversions set Converting=0, ConvertSettings=?, ConvertedDate=?, CategoryId=?, Log=? "
+           "where ID=?")
         .Bind(1, settings_xml)
         .Bind(2, DateToStored(finished))
         .Bind(3, filed_under)
@@ -196,7 +200,11 @@ int TPersistentManager::NewCategory(const QString& category, const QString& fold
 }
 
 void TPersistentManager::UpdateCategory(int id, const QString& category, const QString& folder) {
-    db_->Prepare("update Categories set Category=?, Path=? where ID=?").Bind(1, category).Bind(2, folder).Bind(3, id).Run();
+    db_->Prepare("update Categories set Category=?, Path=? where ID=?")
+        .Bind(1, category)
+        .Bind(2, folder)
+        .Bind(3, id)
+        .Run();
 }
 
 void TPersistentManager::DeleteCategory(int id) {

@@ -55,7 +55,8 @@ public:
     // root category (named `root_name`, filed to `root_folder`) when they are missing. A file that
     // cannot be opened or is not a database throws vc::Error "Can not open Database <path>: <why>"
     // and is left as it is.
-    TPersistentManager(const QString& folder, const QString& root_folder, const QString& root_name = kRootName);
+    TPersistentManager(const QString& folder, const QString& root_folder,
+                       const QString& root_name = kRootName);
     static inline const QString kRootName = QStringLiteral("默认分类");
 
     // folder + "av.cfg" (a separator is put between them when the folder lacks one).

@@ -15,7 +15,9 @@ std::string Lower(std::string text) {
 }
 } // namespace
 
-void SqliteDb::Close::operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+void SqliteDb::Close::operator()(sqlite3* db) const {
+    sqlite3_close_v2(db);
+}
 
 SqliteDb::SqliteDb(const std::string& path) {
     sqlite3* raw = nullptr;
@@ -26,7 +28,9 @@ SqliteDb::SqliteDb(const std::string& path) {
     sqlite3_extended_result_codes(raw, 1);
 }
 
-SqliteDb::~SqliteDb() { statements_.clear(); }
+SqliteDb::~SqliteDb() {
+    statements_.clear();
+}
 
 void SqliteDb::Fail(const std::string& what) const {
     throw Error(what.empty() ? std::string(sqlite3_errmsg(db_.get()))
@@ -49,14 +53,21 @@ SqliteStatement& SqliteDb::Prepare(const std::string& sql) {
     return it->second->Reset();
 }
 
-std::int64_t SqliteDb::LastInsertRowId() const { return sqlite3_last_insert_rowid(db_.get()); }
-int SqliteDb::Changes() const { return sqlite3_changes(db_.get()); }
+std::int64_t SqliteDb::LastInsertRowId() const {
+    return sqlite3_last_insert_rowid(db_.get());
+}
+int SqliteDb::Changes() const {
+    return sqlite3_changes(db_.get());
+}
 
-void SqliteStatement::Finalize::operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
+void SqliteStatement::Finalize::operator()(sqlite3_stmt* stmt) const {
+    sqlite3_finalize(stmt);
+}
 
 SqliteStatement::SqliteStatement(SqliteDb& db, const std::string& sql) : db_(db) {
     sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(db.Handle(), sql.c_str(), static_cast<int>(sql.size()), &raw, nullptr) != SQLITE_OK)
+    if (sqlite3_prepare_v2(db.Handle(), sql.c_str(), static_cast<int>(sql.size()), &raw, nullptr) !=
+        SQLITE_OK)
         db.Fail("");
     stmt_.reset(raw);
     for (int i = 0, n = sqlite3_column_count(raw); i < n; ++i)
@@ -91,7 +102,9 @@ SqliteStatement& SqliteStatement::BindNull(int index) {
     return *this;
 }
 
-int SqliteStatement::ParameterCount() const { return sqlite3_bind_parameter_count(stmt_.get()); }
+int SqliteStatement::ParameterCount() const {
+    return sqlite3_bind_parameter_count(stmt_.get());
+}
 
 bool SqliteStatement::Step() {
     const int rc = sqlite3_step(stmt_.get());
@@ -134,7 +147,9 @@ QString SqliteStatement::Text(const char* column) const {
     return QString::fromUtf8(text, sqlite3_column_bytes(stmt_.get(), index));
 }
 
-SqliteTransaction::SqliteTransaction(SqliteDb& db) : db_(db) { db_.Exec("BEGIN IMMEDIATE"); }
+SqliteTransaction::SqliteTransaction(SqliteDb& db) : db_(db) {
+    db_.Exec("BEGIN IMMEDIATE");
+}
 
 SqliteTransaction::~SqliteTransaction() {
     if (!done_)

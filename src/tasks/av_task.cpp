@@ -31,7 +31,9 @@ TAVTask::TAVTask(TTaskTree* tree, TTaskView* list_view)
     list_view_ = list_view;
 }
 
-TAVTask::~TAVTask() { DropConverter(); }
+TAVTask::~TAVTask() {
+    DropConverter();
+}
 
 void TAVTask::DropConverter() {
     if (!converter_)
@@ -47,14 +49,18 @@ TAVConverter& TAVTask::Converter() {
     if (!converter_) {
         converter_ = std::make_unique<TAVConverter>();
         // OnLog comes on the worker thread: handled there, under the log's own lock.
-        connect(converter_.get(), &TAVConverter::OnLog, this,
-                [this](int, const QString& line) { AddLogLine(line); }, Qt::DirectConnection);
-        connect(converter_.get(), &TAVConverter::OnProgress, this, [this] { ConverterProgress(); },
-                Qt::DirectConnection);
-        connect(converter_.get(), &TAVConverter::OnComplete, this, [this] { ConverterComplete(); },
-                Qt::DirectConnection);
-        connect(converter_.get(), &TAVConverter::OnError, this,
-                [this](const QString& message) { ConverterError(message); }, Qt::DirectConnection);
+        connect(
+            converter_.get(), &TAVConverter::OnLog, this,
+            [this](int, const QString& line) { AddLogLine(line); }, Qt::DirectConnection);
+        connect(
+            converter_.get(), &TAVConverter::OnProgress, this, [this] { ConverterProgress(); },
+            Qt::DirectConnection);
+        connect(
+            converter_.get(), &TAVConverter::OnComplete, this, [this] { ConverterComplete(); },
+            Qt::DirectConnection);
+        connect(
+            converter_.get(), &TAVConverter::OnError, this,
+            [this](const QString& message) { ConverterError(message); }, Qt::DirectConnection);
     }
     return *converter_;
 }
@@ -63,12 +69,9 @@ TAVTaskStatus TAVTask::Status() const {
     // A history row is finished even while its converter's worker is still winding down.
     if (converter_ && !is_converted_) {
         switch (converter_->State()) {
-        case TAVConverter::cvWaiting:
-            return TConversionSettings::stWaiting;
-        case TAVConverter::cvRunning:
-            return TConversionSettings::stRunning;
-        default:
-            break;
+        case TAVConverter::cvWaiting: return TConversionSettings::stWaiting;
+        case TAVConverter::cvRunning: return TConversionSettings::stRunning;
+        default: break;
         }
     }
     return status_;
@@ -114,7 +117,8 @@ void TAVTask::AddLogLine(const QString& line) {
         log_.append(line.trimmed());
     }
     // The log view belongs to the main thread; the call is dropped if the task is gone by then.
-    QMetaObject::invokeMethod(this, [this] { ShowLogIfSelected(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { ShowLogIfSelected(); }, Qt::QueuedConnection);
 }
 
 void TAVTask::ShowLogIfSelected() {
@@ -170,7 +174,9 @@ void TAVTask::Delete(bool delete_source, bool delete_target) {
     category->TakeTask(this).reset();
 }
 
-void TAVTask::Start(TSemaphore*) { status_ = TConversionSettings::stRunning; }
+void TAVTask::Start(TSemaphore*) {
+    status_ = TConversionSettings::stRunning;
+}
 
 QString TAVTask::ResolveOutputPath(const TConversionSettings& settings) {
     QString folder = settings.TargetFolder().trimmed();
@@ -275,53 +281,38 @@ QString TConvertingTask::GetCaption(int column) const {
     const TConversionSettings& s = Settings();
     if (IsConverted()) {
         switch (column) {
-        case 0:
-            return SourceNameText(s);
-        case 1:
-            return KilobytesText(s.SourceFileSize());
-        case 2:
-            return FileNamePart(s.TargetFile());
+        case 0: return SourceNameText(s);
+        case 1: return KilobytesText(s.SourceFileSize());
+        case 2: return FileNamePart(s.TargetFile());
         case 3: {
             const QFileInfo target(s.TargetFile().trimmed());
             return KilobytesText(target.isFile() ? target.size() : 0);
         }
-        case 4:
-            return s.Profile();
-        case 5:
-            return DurationText(s.Duration());
-        case 6:
-            return DateText(Date());
-        default:
-            return {};
+        case 4: return s.Profile();
+        case 5: return DurationText(s.Duration());
+        case 6: return DateText(Date());
+        default: return {};
         }
     }
     // The cells of a running task read the converter, which its worker updates.
     auto* self = const_cast<TConvertingTask*>(this);
     switch (column) {
-    case 0:
-        return SourceNameText(s);
+    case 0: return SourceNameText(s);
     case 1:
         if (s.SourceFileSize() == 0 && HasConverter())
             self->Settings().SetSourceFileSize(self->Converter().InputSize());
         return KilobytesText(s.SourceFileSize());
-    case 2:
-        return FileNamePart(s.TargetFile());
-    case 3:
-        return KilobytesText(HasConverter() ? self->Converter().OutputSize() : 0);
-    case 4:
-        return s.Profile();
-    case 5:
-        return DurationText(HasConverter() ? self->Converter().Duration() : 0);
-    case 6:
-        return QString::number(HasConverter() ? self->Converter().Progress() : 0) + "%";
-    case 7:
-        return BitrateText(HasConverter() ? self->Converter().Bitrate() : 0);
+    case 2: return FileNamePart(s.TargetFile());
+    case 3: return KilobytesText(HasConverter() ? self->Converter().OutputSize() : 0);
+    case 4: return s.Profile();
+    case 5: return DurationText(HasConverter() ? self->Converter().Duration() : 0);
+    case 6: return QString::number(HasConverter() ? self->Converter().Progress() : 0) + "%";
+    case 7: return BitrateText(HasConverter() ? self->Converter().Bitrate() : 0);
     case 8:
-        return DurationText(static_cast<double>(HasConverter() ? self->Converter().RemainingSeconds() : 362439));
-    case 9:
-        return DurationText(static_cast<double>(HasConverter() ? self->Converter().ElapsedSeconds() : 0));
-    default:
-        return {};
+        return DurationText(
+            static_cast<double>(HasConverter() ? self->Converter().RemainingSeconds() : 362439));
+    case 9: return DurationText(static_cast<double>(HasConverter() ? self->Converter().ElapsedSeconds() : 0));
+    default: return {};
     }
 }
 
@@ -334,12 +325,14 @@ void TConvertingTask::Start(TSemaphore* sem) {
         // another live stream. Read the disc again from the stored choice, or refuse.
         const QString drive = s.DvdDriver().trimmed();
         if (drive.isEmpty() || !QFileInfo::exists(drive))
-            throw Error("The DVD of this task (" + s.DvdVolume().toStdString() + ", drive \"" + drive.toStdString() +
-                        "\") is not available: insert the disc and start the task again, or add the conversion anew");
+            throw Error(
+                "The DVD of this task (" + s.DvdVolume().toStdString() + ", drive \"" + drive.toStdString() +
+                "\") is not available: insert the disc and start the task again, or add the conversion anew");
         std::shared_ptr<TStream> stream;
         try {
-            stream = std::make_shared<TDvdStream>(drive.toStdString(), s.DvdTitle(), std::max(1, s.DvdAngle()),
-                                                  std::max(1, s.DvdChapter()), std::max(1, s.DvdThrough()));
+            stream =
+                std::make_shared<TDvdStream>(drive.toStdString(), s.DvdTitle(), std::max(1, s.DvdAngle()),
+                                             std::max(1, s.DvdChapter()), std::max(1, s.DvdThrough()));
         } catch (const std::exception& e) {
             throw Error("The DVD of this task cannot be read again (" + std::string(e.what()) +
                         "): insert the disc and start the task again, or add the conversion anew");

@@ -20,7 +20,9 @@ QString SourceNameText(const TConversionSettings& settings) {
     return sources.isEmpty() ? QString() : FileNamePart(sources.first());
 }
 
-QString KilobytesText(std::int64_t bytes) { return QStringLiteral("%1KB").arg(bytes / 1024); }
+QString KilobytesText(std::int64_t bytes) {
+    return QStringLiteral("%1KB").arg(bytes / 1024);
+}
 
 QString DurationText(double seconds) {
     // nearbyint under the default rounding mode takes halves to the even neighbour.

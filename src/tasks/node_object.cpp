@@ -25,7 +25,8 @@ TNodeObject* TNodeObject::AddChild(std::unique_ptr<TNodeObject> child) {
 }
 
 std::unique_ptr<TNodeObject> TNodeObject::TakeChild(TNodeObject* child) {
-    auto it = std::find_if(children_.begin(), children_.end(), [child](const auto& c) { return c.get() == child; });
+    auto it =
+        std::find_if(children_.begin(), children_.end(), [child](const auto& c) { return c.get() == child; });
     if (it == children_.end())
         return nullptr;
     auto taken = std::move(*it);
@@ -57,7 +58,9 @@ void TNodeObject::ClearTasks() {
     }
 }
 
-bool TNodeObject::IsSelected() const { return tree_ && tree_->View().SelectedNode() == this; }
+bool TNodeObject::IsSelected() const {
+    return tree_ && tree_->View().SelectedNode() == this;
+}
 
 void TNodeObject::ReplaceColumns(TTaskView* list, const std::vector<TColumn>& columns) {
     list->ListCleared();
@@ -67,8 +70,8 @@ void TNodeObject::ReplaceColumns(TTaskView* list, const std::vector<TColumn>& co
 // --- TConvertingNode --------------------------------------------------------------------------
 
 std::vector<TColumn> TConvertingNode::Columns() {
-    return {{"文件", 150},   {"大小", 100}, {"目标", 150},        {"目标大小", 100}, {"目标输出配置", 100},
-            {"时长", 60},    {"进度", 70},  {"比特率(kbs)", 70}, {"剩余时间", 70},  {"已用时间", 70}};
+    return {{"文件", 150}, {"大小", 100}, {"目标", 150},       {"目标大小", 100}, {"目标输出配置", 100},
+            {"时长", 60},  {"进度", 70},  {"比特率(kbs)", 70}, {"剩余时间", 70},  {"已用时间", 70}};
 }
 
 void TConvertingNode::LoadTaskList(TTaskView* list) {
@@ -133,7 +136,8 @@ TAVTask* TConvertingNode::NewConversion(const TConversionSettings& settings, TSe
 
 // --- TConvertedNode ---------------------------------------------------------------------------
 
-TConvertedNode::TConvertedNode(TTaskTree* tree, int category_id, const QString& category, const QString& folder)
+TConvertedNode::TConvertedNode(TTaskTree* tree, int category_id, const QString& category,
+                               const QString& folder)
     : TNodeObject(tree), category_id_(category_id), category_(category), folder_(folder) {}
 
 std::vector<TColumn> TConvertedNode::Columns() {
@@ -228,7 +232,8 @@ TConvertedNode* TTaskTree::FindCategory(int category_id) const {
     return nullptr;
 }
 
-TConvertedNode* TTaskTree::AddCategory(const QString& category, const QString& folder, TConvertedNode* parent) {
+TConvertedNode* TTaskTree::AddCategory(const QString& category, const QString& folder,
+                                       TConvertedNode* parent) {
     const int id = store_.NewCategory(category, folder,
                                       parent ? parent->CategoryId() : TPersistentManager::kTopLevelParent);
     auto node = std::make_unique<TConvertedNode>(this, id, category, folder);
@@ -258,7 +263,8 @@ void TTaskTree::RemoveCategoryNode(TConvertedNode* node) {
         parent->TakeChild(node);
         return;
     }
-    auto it = std::find_if(categories_.begin(), categories_.end(), [node](const auto& c) { return c.get() == node; });
+    auto it = std::find_if(categories_.begin(), categories_.end(),
+                           [node](const auto& c) { return c.get() == node; });
     if (it != categories_.end())
         categories_.erase(it);
 }

@@ -7,7 +7,9 @@ namespace vc::test {
 RecordingMessageSink::RecordingMessageSink(bool confirm_answer)
     : confirm_answer_(confirm_answer), previous_(InstallMessageSink(this)) {}
 
-RecordingMessageSink::~RecordingMessageSink() { InstallMessageSink(previous_); }
+RecordingMessageSink::~RecordingMessageSink() {
+    InstallMessageSink(previous_);
+}
 
 void RecordingMessageSink::Show(MessageKind kind, const std::string& caption, const std::string& text) {
     std::lock_guard lock(mutex_);

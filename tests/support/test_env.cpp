@@ -23,9 +23,15 @@ std::filesystem::path MediaDir() {
     return VC_TEST_MEDIA_DIR;
 }
 
-std::filesystem::path Media(const std::string& name) { return MediaDir() / name; }
-std::filesystem::path VconvPath() { return VC_VCONV_PATH; }
-std::filesystem::path SourceDir() { return VC_SOURCE_DIR; }
+std::filesystem::path Media(const std::string& name) {
+    return MediaDir() / name;
+}
+std::filesystem::path VconvPath() {
+    return VC_VCONV_PATH;
+}
+std::filesystem::path SourceDir() {
+    return VC_SOURCE_DIR;
+}
 
 TempDir::TempDir() {
     QTemporaryDir dir;
@@ -82,7 +88,8 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
     int open_pipes = 2;
     bool killed = false;
     while (open_pipes > 0) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
             kill(pid, SIGKILL);
             killed = true;

@@ -164,6 +164,8 @@ std::unique_ptr<AudioOutput> CreateDeviceAudioOutput(int sample_rate, int channe
     return out;
 }
 
-void UseAudioDevice() { SetAudioDeviceFactory(&CreateDeviceAudioOutput); }
+void UseAudioDevice() {
+    SetAudioDeviceFactory(&CreateDeviceAudioOutput);
+}
 
 } // namespace vc

@@ -16,7 +16,9 @@ namespace {
 std::atomic<int> g_bit_buffer_size{262144};
 } // namespace
 
-int BitBufferSize() { return g_bit_buffer_size.load(); }
+int BitBufferSize() {
+    return g_bit_buffer_size.load();
+}
 
 void GrowBitBufferSize(int width, int height) {
     const int64_t wanted = 6LL * width * height + 1664;
@@ -49,7 +51,8 @@ void ConversionEngine::Prepare() {
     // and say in the log what has none.
     for (const QString& line : options_.CodecOptions()) {
         const NameValue nv = SplitNameValue(line);
-        const LegacyOptionTranslation t = TranslateLegacyCodecOption(nv.name.toStdString(), nv.value.toStdString());
+        const LegacyOptionTranslation t =
+            TranslateLegacyCodecOption(nv.name.toStdString(), nv.value.toStdString());
         for (const auto& note : t.notes)
             owner_.DoLog(24, note + "\n");
         for (const auto& option : t.options)

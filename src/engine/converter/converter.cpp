@@ -60,7 +60,9 @@ int TAVConverter::Progress() const {
     return ComputeProgress(run_start_us_, run_recording_us_, duration_, converted_duration_);
 }
 
-int64_t TAVConverter::ElapsedSeconds() const { return ComputeElapsedSeconds(start_time_, last_time_); }
+int64_t TAVConverter::ElapsedSeconds() const {
+    return ComputeElapsedSeconds(start_time_, last_time_);
+}
 
 int64_t TAVConverter::RemainingSeconds() const {
     return ComputeRemainingSeconds(ElapsedSeconds(), Progress());
@@ -143,8 +145,7 @@ void TAVConverter::Stop() {
         state_ = cvStopping;
         slots_ = nullptr; // the paused run holds no unit; nothing to give back at the end
         break;
-    default:
-        break;
+    default: break;
     }
     state_changed_.notify_all();
 }
@@ -301,7 +302,9 @@ void TAVConverter::FailBeforeTranscode(const std::string& message) {
 
 // --- events -------------------------------------------------------------------------------
 
-void TAVConverter::RunOnOwner(const std::function<void()>& call) { owner_calls_.Run(call); }
+void TAVConverter::RunOnOwner(const std::function<void()>& call) {
+    owner_calls_.Run(call);
+}
 
 void TAVConverter::LibraryLogLine(int level, const std::string& text) {
     {

@@ -20,13 +20,13 @@
 
 #include <atomic>
 #include <condition_variable>
-#include <functional>
-#include <vector>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace vc {
 
@@ -46,7 +46,13 @@ class TAVConverter : public QObject, public LibraryLogTarget {
     Q_PROPERTY(qint64 LastTime READ LastTime)
 
 public:
-    enum TAVConverterState : uint8_t { cvIdle = 0, cvRunning = 1, cvStopping = 2, cvPaused = 3, cvWaiting = 4 };
+    enum TAVConverterState : uint8_t {
+        cvIdle = 0,
+        cvRunning = 1,
+        cvStopping = 2,
+        cvPaused = 3,
+        cvWaiting = 4
+    };
     Q_ENUM(TAVConverterState)
 
     explicit TAVConverter(QObject* parent = nullptr);
@@ -64,7 +70,7 @@ public:
     void SetOutputFiles(const QStringList& v) { output_files_ = v; }
     double ConvertedDuration() const { return converted_duration_; } // seconds of output
     void SetConvertedDuration(double v) { converted_duration_ = v; }
-    int Progress() const; // whole percent, computed on every read
+    int Progress() const;                         // whole percent, computed on every read
     double Duration() const { return duration_; } // seconds, of the input
     void SetDuration(double v) { duration_ = v; }
     double Bitrate() const { return bitrate_; } // kbit/s of the output so far
@@ -168,15 +174,15 @@ private:
     // State transitions and slot bookkeeping. state_ is atomic so the worker can poll it;
     // control_mutex_ makes each transition together with its slot release one step.
     std::atomic<TAVConverterState> state_{cvIdle};
-    std::mutex control_mutex_;          // guards slots_, holds_slot_, and state changes
+    std::mutex control_mutex_;              // guards slots_, holds_slot_, and state changes
     std::condition_variable state_changed_; // with control_mutex_: wakes a paused worker
-    TSemaphore* slots_ = nullptr;       // the semaphore given to Start; forgotten by Stop while paused
-    bool holds_slot_ = false;           // the worker holds one unit of slots_
+    TSemaphore* slots_ = nullptr;           // the semaphore given to Start; forgotten by Stop while paused
+    bool holds_slot_ = false;               // the worker holds one unit of slots_
 
-    std::atomic<bool> busy_{false}; // a worker thread exists and has not ended
-    std::thread worker_;            // owner thread only
+    std::atomic<bool> busy_{false};            // a worker thread exists and has not ended
+    std::thread worker_;                       // owner thread only
     TAVConvertOptions* run_options_ = nullptr; // worker only: this run's copy of the options
-    std::unique_ptr<EngineMemory> memory_; // worker during a run; values kept between runs
+    std::unique_ptr<EngineMemory> memory_;     // worker during a run; values kept between runs
     std::unique_ptr<ConversionEngine> engine_; // worker only, during a run
     OwnerCalls owner_calls_;
 };

@@ -46,12 +46,9 @@ OutputEncodeState& FramePathsImpl::Out(OutputStream& ost) {
 int FramePathsImpl::DecodePacket(InputStream& ist, int ist_index, const AVPacket* pkt) {
     switch (ist.st->codecpar->codec_type) {
     case AVMEDIA_TYPE_AUDIO:
-    case AVMEDIA_TYPE_VIDEO:
-        return DecodeAudioOrVideo(ist, ist_index, pkt);
-    case AVMEDIA_TYPE_SUBTITLE:
-        return DecodeSubtitle(ist, ist_index, pkt);
-    default:
-        return -1;
+    case AVMEDIA_TYPE_VIDEO: return DecodeAudioOrVideo(ist, ist_index, pkt);
+    case AVMEDIA_TYPE_SUBTITLE: return DecodeSubtitle(ist, ist_index, pkt);
+    default: return -1;
     }
 }
 

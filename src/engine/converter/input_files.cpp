@@ -185,8 +185,7 @@ void ConversionEngine::OpenInput(int index) {
                 ist->discarded_at_demuxer = true;
             break;
         }
-        default:
-            break;
+        default: break;
         }
         if (ist->discarded_at_demuxer)
             st->discard = AVDISCARD_ALL;

@@ -53,7 +53,7 @@ const std::map<std::string, MovedFlag, std::less<>>& MovedFlags() {
         {"strict_gop", {"mpv_flags", "+strict_gop", "-strict_gop"}},
         {"drop_frame_timecode", {"drop_frame_timecode", "1", "0"}},
         {"sgop", {"mpv_flags", "+strict_gop", "-strict_gop"}},
-        {"brdo", {"", "", ""}},   // gone without a replacement
+        {"brdo", {"", "", ""}},    // gone without a replacement
         {"reorder", {"", "", ""}}, // the encoder always reorders now
     };
     return table;
@@ -122,7 +122,8 @@ LegacyOptionTranslation TranslateFlags(std::string_view name, std::string_view v
         }
         auto moved = MovedFlags().find(token.name);
         if (moved != MovedFlags().end() && moved->second.option[0] != '\0') {
-            Merge(result.options, moved->second.option, token.sign == '-' ? moved->second.off : moved->second.on);
+            Merge(result.options, moved->second.option,
+                  token.sign == '-' ? moved->second.off : moved->second.on);
             continue;
         }
         result.notes.push_back("Codec option " + Line(name, value) + ": the flag \"" + token.name +
@@ -135,12 +136,15 @@ LegacyOptionTranslation TranslateFlags(std::string_view name, std::string_view v
 
 // "+parti8x8+parti4x4-partp4x4" -> "i8x8,i4x4" (the partitions libx264 takes today).
 LegacyOptionTranslation TranslatePartitions(std::string_view value) {
-    static const std::map<std::string, std::string, std::less<>> names = {
-        {"parti4x4", "i4x4"}, {"parti8x8", "i8x8"}, {"partp4x4", "p4x4"},
-        {"partp8x8", "p8x8"}, {"partb8x8", "b8x8"}};
+    static const std::map<std::string, std::string, std::less<>> names = {{"parti4x4", "i4x4"},
+                                                                          {"parti8x8", "i8x8"},
+                                                                          {"partp4x4", "p4x4"},
+                                                                          {"partp8x8", "p8x8"},
+                                                                          {"partb8x8", "b8x8"}};
     LegacyOptionTranslation result;
     std::vector<FlagToken> tokens = SplitFlags(value);
-    bool legacy = std::any_of(tokens.begin(), tokens.end(), [&](const auto& t) { return names.count(t.name); });
+    bool legacy =
+        std::any_of(tokens.begin(), tokens.end(), [&](const auto& t) { return names.count(t.name); });
     if (!legacy) {
         result.options.push_back({"partitions", std::string(value)});
         return result;

@@ -40,7 +40,8 @@ std::string AssColour(std::string_view hex) {
     }
     unsigned long rgb = rgba >> 8;
     char text[16];
-    std::snprintf(text, sizeof text, "&H00%02lX%02lX%02lX", rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
+    std::snprintf(text, sizeof text, "&H00%02lX%02lX%02lX", rgb & 0xFF, (rgb >> 8) & 0xFF,
+                  (rgb >> 16) & 0xFF);
     return text;
 }
 
@@ -105,14 +106,10 @@ bool RewriteRotate(std::string_view piece, std::string& out) {
 std::string RotationFilter(int degrees) {
     int d = ((degrees % 360) + 360) % 360;
     switch (d) {
-    case 0:
-        return "null";
-    case 90:
-        return "transpose=clock";
-    case 180:
-        return "hflip,vflip";
-    case 270:
-        return "transpose=cclock";
+    case 0: return "null";
+    case 90: return "transpose=clock";
+    case 180: return "hflip,vflip";
+    case 270: return "transpose=cclock";
     default:
         // Any other angle turns the picture inside its own frame; the corners are filled black.
         return "rotate=" + std::to_string(d) + "*PI/180:fillcolor=black";

@@ -26,7 +26,9 @@ void Store(Dictionary& dict, const AVOption* option, const std::string& name, co
 
 } // namespace
 
-LibraryOptions::LibraryOptions(int scaler_flags) : scaler_flags_(scaler_flags) { Reset(); }
+LibraryOptions::LibraryOptions(int scaler_flags) : scaler_flags_(scaler_flags) {
+    Reset();
+}
 
 void LibraryOptions::Reset() {
     codec_options_.Clear();
@@ -86,8 +88,7 @@ Dictionary LibraryOptions::FilterCodecOptions(const AVDictionary* dict, AVCodecI
         prefix = 's';
         flags |= AV_OPT_FLAG_SUBTITLE_PARAM;
         break;
-    default:
-        break;
+    default: break;
     }
     const AVClass* codec_class = avcodec_get_class();
     auto known = [&](const char* name) {

@@ -78,13 +78,15 @@ void ConversionEngine::CheckOutputsAreNotInputs() const {
                 same = !ec1 && !ec2 && a == b;
             }
             if (same)
-                throw Error("The output file \"" + out + "\" is the input file \"" + in +
-                            "\" itself; writing it would destroy the input. Choose another output name or folder.");
+                throw Error(
+                    "The output file \"" + out + "\" is the input file \"" + in +
+                    "\" itself; writing it would destroy the input. Choose another output name or folder.");
         }
     }
 }
 
-const AVCodec* ConversionEngine::ChooseEncoder(OutputFile& of, AVMediaType type, const QString& name, bool copy) {
+const AVCodec* ConversionEngine::ChooseEncoder(OutputFile& of, AVMediaType type, const QString& name,
+                                               bool copy) {
     if (copy)
         return nullptr;
     if (name.isEmpty()) {
@@ -108,7 +110,8 @@ OutputStream& ConversionEngine::NewOutputStream(OutputFile& of, int file_index, 
     ost->type = type;
     ost->encoder = encoder;
     if (encoder)
-        ost->options = library_options_.FilterCodecOptions(library_options_.codec_options().get(), encoder->id, true);
+        ost->options =
+            library_options_.FilterCodecOptions(library_options_.codec_options().get(), encoder->id, true);
     ost->enc_ctx.reset(avcodec_alloc_context3(encoder));
     if (!ost->enc_ctx)
         throw Error("Could not alloc stream.");
@@ -148,7 +151,8 @@ void ConversionEngine::NewVideoStream(OutputFile& of, int file_index) {
         if (encoder)
             enc->codec_id = encoder->id;
         else
-            enc->codec_id = av_guess_codec(of.ctx->oformat, nullptr, of.name.c_str(), nullptr, AVMEDIA_TYPE_VIDEO);
+            enc->codec_id =
+                av_guess_codec(of.ctx->oformat, nullptr, of.name.c_str(), nullptr, AVMEDIA_TYPE_VIDEO);
         enc->width = memory_.frame_width;
         enc->height = memory_.frame_height;
         enc->pix_fmt = static_cast<AVPixelFormat>(v->PixelFormat);
@@ -205,7 +209,8 @@ void ConversionEngine::NewAudioStream(OutputFile& of, int file_index) {
         if (encoder)
             enc->codec_id = encoder->id;
         else
-            enc->codec_id = av_guess_codec(of.ctx->oformat, nullptr, of.name.c_str(), nullptr, AVMEDIA_TYPE_AUDIO);
+            enc->codec_id =
+                av_guess_codec(of.ctx->oformat, nullptr, of.name.c_str(), nullptr, AVMEDIA_TYPE_AUDIO);
         if (a->AudioQScale() > -99999) {
             enc->flags |= AV_CODEC_FLAG_QSCALE;
             enc->global_quality = static_cast<int>(FF_QP2LAMBDA * a->AudioQScale());
@@ -240,7 +245,8 @@ void ConversionEngine::NewSubtitleStream(OutputFile& of, int file_index) {
         enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     if (!copy)
         enc->codec_id = encoder ? encoder->id
-                                : av_guess_codec(of.ctx->oformat, nullptr, of.name.c_str(), nullptr, AVMEDIA_TYPE_SUBTITLE);
+                                : av_guess_codec(of.ctx->oformat, nullptr, of.name.c_str(), nullptr,
+                                                 AVMEDIA_TYPE_SUBTITLE);
     if (!s->SubtitleLanguage().isEmpty())
         av_dict_set(&ost.st->metadata, "language", s->SubtitleLanguage().toUtf8().constData(), 0);
 }
@@ -264,7 +270,8 @@ void ConversionEngine::OpenOutput(int index) {
 
     const std::string format_name = options_.OutputFormat().trimmed().toStdString();
     AVFormatContext* raw = nullptr;
-    avformat_alloc_output_context2(&raw, nullptr, format_name.empty() ? nullptr : format_name.c_str(), name.c_str());
+    avformat_alloc_output_context2(&raw, nullptr, format_name.empty() ? nullptr : format_name.c_str(),
+                                   name.c_str());
     if (!raw)
         throw Error("Unable to find a suitable output format for " + name);
     OutputFile file;
@@ -291,11 +298,14 @@ void ConversionEngine::OpenOutput(int index) {
     }
     TSubtitleOptions* s = options_.SubtitleOptions();
     const bool use_video = (fmt->video_codec != AV_CODEC_ID_NONE || v->VideoStreamCopy() ||
-                            !v->EncoderVideoCodecName().isEmpty()) && has[0] && !v->VideoDisable();
+                            !v->EncoderVideoCodecName().isEmpty()) &&
+                           has[0] && !v->VideoDisable();
     const bool use_audio = (fmt->audio_codec != AV_CODEC_ID_NONE || a->AudioStreamCopy() ||
-                            !a->EncoderAudioCodecName().isEmpty()) && has[1] && !a->AudioDisable();
+                            !a->EncoderAudioCodecName().isEmpty()) &&
+                           has[1] && !a->AudioDisable();
     const bool use_subtitle = (fmt->subtitle_codec != AV_CODEC_ID_NONE || s->SubtitleStreamCopy() ||
-                               !s->SubtitleCodecName().isEmpty()) && has[3] && !s->SubtitleDisable();
+                               !s->SubtitleCodecName().isEmpty()) &&
+                              has[3] && !s->SubtitleDisable();
     if (use_video)
         NewVideoStream(of, index);
     if (use_audio)

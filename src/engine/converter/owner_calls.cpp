@@ -21,7 +21,8 @@ void OwnerCalls::Run(std::function<void()> call) {
     }
     changed_.notify_all();
     if (post)
-        QMetaObject::invokeMethod(owner_, [this] { RunPending(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            owner_, [this] { RunPending(); }, Qt::QueuedConnection);
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [&] { return pending->finished; });
     if (pending->error)
@@ -73,7 +74,8 @@ bool OwnerCalls::WaitUntil(const std::function<bool()>& done, int timeout_ms) {
         // Short waits: `done()` may change without a Notify from code that does not know us.
         auto wait = std::chrono::milliseconds(50);
         if (timeout_ms >= 0)
-            wait = std::min(wait, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()));
+            wait = std::min(wait,
+                            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()));
         if (wait.count() > 0)
             changed_.wait_for(lock, wait);
         if (timeout_ms >= 0 && Clock::now() >= deadline && queue_.empty()) {
@@ -90,7 +92,8 @@ bool OwnerCalls::WaitUntil(const std::function<bool()>& done, int timeout_ms) {
     }
     // A call queued while we were leaving posted no wake-up: post it now for the event loop.
     if (leftover)
-        QMetaObject::invokeMethod(owner_, [this] { RunPending(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            owner_, [this] { RunPending(); }, Qt::QueuedConnection);
     return result;
 }
 

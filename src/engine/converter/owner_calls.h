@@ -48,10 +48,10 @@ private:
     };
 
     QObject* owner_;
-    std::mutex mutex_;                  // guards queue_, owner_waiting_ and Pending::finished
-    std::condition_variable changed_;   // a call was queued or finished, or Notify()
+    std::mutex mutex_;                // guards queue_, owner_waiting_ and Pending::finished
+    std::condition_variable changed_; // a call was queued or finished, or Notify()
     std::deque<std::shared_ptr<Pending>> queue_;
-    bool owner_waiting_ = false;        // the owner sits in WaitUntil
+    bool owner_waiting_ = false; // the owner sits in WaitUntil
 };
 
 } // namespace vc

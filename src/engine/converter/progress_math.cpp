@@ -8,7 +8,9 @@ namespace vc {
 namespace {
 // Nearest integer, halves to the even neighbour (nearbyint in the default rounding mode, which
 // the program never changes).
-double RoundHalfEven(double value) { return std::nearbyint(value); }
+double RoundHalfEven(double value) {
+    return std::nearbyint(value);
+}
 
 int ToPercent(double value) {
     if (!std::isfinite(value))

@@ -28,7 +28,8 @@ void ConversionEngine::CopyPacket(OutputStream& ost, InputStream& ist, const AVP
     out->stream_index = ost.stream_index;
     out->pts = pkt->pts == AV_NOPTS_VALUE ? AV_NOPTS_VALUE : av_rescale_q(pkt->pts, in_tb, out_tb) - start;
     out->dts = (pkt->dts == AV_NOPTS_VALUE ? av_rescale_q(ist.pts, kMicroseconds, out_tb)
-                                           : av_rescale_q(pkt->dts, in_tb, out_tb)) - start;
+                                           : av_rescale_q(pkt->dts, in_tb, out_tb)) -
+               start;
     out->duration = av_rescale_q(pkt->duration, in_tb, out_tb);
     out->time_base = out_tb;
 

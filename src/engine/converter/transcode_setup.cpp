@@ -190,10 +190,8 @@ void ConversionEngine::SetupStreamCopy(OutputStream& ost, InputStream& ist) {
         ost.st->sample_aspect_ratio = par->sample_aspect_ratio;
         break;
     case AVMEDIA_TYPE_SUBTITLE:
-    case AVMEDIA_TYPE_DATA:
-        break;
-    default:
-        throw Error("unknown codec type");
+    case AVMEDIA_TYPE_DATA: break;
+    default: throw Error("unknown codec type");
     }
 }
 
@@ -273,8 +271,9 @@ void ConversionEngine::SetupEncoding(OutputStream& ost, InputStream& ist) {
                 const int w = enc->width & ~((1 << desc->log2_chroma_w) - 1);
                 const int h = enc->height & ~((1 << desc->log2_chroma_h) - 1);
                 if (w > 0 && h > 0 && (w != enc->width || h != enc->height)) {
-                    owner_.DoLog(AV_LOG_INFO, Format("The picture size %dx%d becomes %dx%d for the %s pixel format\n",
-                                                     enc->width, enc->height, w, h, desc->name));
+                    owner_.DoLog(AV_LOG_INFO,
+                                 Format("The picture size %dx%d becomes %dx%d for the %s pixel format\n",
+                                        enc->width, enc->height, w, h, desc->name));
                     enc->width = w;
                     enc->height = h;
                 }
@@ -316,8 +315,7 @@ void ConversionEngine::SetupEncoding(OutputStream& ost, InputStream& ist) {
         ist.decoding_needed = true;
         ost.encoding_needed = true;
         break;
-    default:
-        throw Error("unknown codec type");
+    default: throw Error("unknown codec type");
     }
     // Two-pass statistics ("ffmpeg2pass-<n>.log" in the current folder); H.264 keeps its own.
     const int pass_flags = enc->flags & (AV_CODEC_FLAG_PASS1 | AV_CODEC_FLAG_PASS2);

@@ -74,15 +74,9 @@ int Step(hb_dvdnav_t* h, uint8_t* buffer, int32_t* length) {
     case DVDNAV_NAV_PACKET: // a real pack: delivering it keeps block counts and positions aligned
         *length = len;
         return 1;
-    case DVDNAV_STILL_FRAME:
-        dvdnav_still_skip(h->nav);
-        return 0;
-    case DVDNAV_WAIT:
-        dvdnav_wait_skip(h->nav);
-        return 0;
-    case DVDNAV_STOP:
-        MarkEnded(h);
-        return -1;
+    case DVDNAV_STILL_FRAME: dvdnav_still_skip(h->nav); return 0;
+    case DVDNAV_WAIT: dvdnav_wait_skip(h->nav); return 0;
+    case DVDNAV_STOP: MarkEnded(h); return -1;
     case DVDNAV_CELL_CHANGE: {
         // The event lies in the caller's block buffer, which may start at any byte: copy it out.
         dvdnav_cell_change_event_t cell{};
@@ -106,8 +100,7 @@ int Step(hb_dvdnav_t* h, uint8_t* buffer, int32_t* length) {
         if (!InTitle(h))
             MarkEnded(h);
         return -1;
-    default:
-        return 0;
+    default: return 0;
     }
 }
 

@@ -50,17 +50,12 @@ std::string Language(uint16_t code) {
 
 const char* AudioCodec(int format) {
     switch (format) {
-    case 0:
-        return "ac3";
+    case 0: return "ac3";
     case 2:
-    case 3:
-        return "mpeg";
-    case 4:
-        return "lpcm";
-    case 6:
-        return "dts";
-    default:
-        return "unknown";
+    case 3: return "mpeg";
+    case 4: return "lpcm";
+    case 6: return "dts";
+    default: return "unknown";
     }
 }
 

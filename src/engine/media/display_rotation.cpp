@@ -14,7 +14,9 @@ extern "C" {
 namespace vc {
 
 namespace {
-bool Near(double a, double b) { return std::fabs(a - b) < 1; }
+bool Near(double a, double b) {
+    return std::fabs(a - b) < 1;
+}
 } // namespace
 
 double DisplayRotation(const AVStream* st) {
@@ -30,7 +32,9 @@ double DisplayRotation(const AVStream* st) {
     return theta;
 }
 
-bool TurnSwapsSides(double degrees) { return Near(degrees, 90) || Near(degrees, 270); }
+bool TurnSwapsSides(double degrees) {
+    return Near(degrees, 90) || Near(degrees, 270);
+}
 
 AVFilterContext* LinkUprightFilters(AVFilterGraph* graph, AVFilterContext* head, double degrees) {
     // (filter, arguments) in order.

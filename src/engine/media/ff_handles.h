@@ -74,8 +74,7 @@ using FilterInOutPtr = std::unique_ptr<AVFilterInOut, FilterInOutDeleter>;
 using SwsContextPtr = std::unique_ptr<SwsContext, SwsContextDeleter>;
 using BsfContextPtr = std::unique_ptr<AVBSFContext, BsfContextDeleter>;
 using IoContextPtr = std::unique_ptr<AVIOContext, IoContextDeleter>;
-template <typename T>
-using AvMemoryPtr = std::unique_ptr<T, AvFreeDeleter>;
+template <typename T> using AvMemoryPtr = std::unique_ptr<T, AvFreeDeleter>;
 
 // A dictionary that the library may replace through an AVDictionary** argument.
 class Dictionary {

@@ -22,9 +22,13 @@ std::string Escape(std::string_view text, std::string_view specials) {
 
 } // namespace
 
-std::string EscapeFilterOptionValue(std::string_view value) { return Escape(value, ":"); }
+std::string EscapeFilterOptionValue(std::string_view value) {
+    return Escape(value, ":");
+}
 
-std::string EscapeFilterGraphText(std::string_view text) { return Escape(text, "[],;"); }
+std::string EscapeFilterGraphText(std::string_view text) {
+    return Escape(text, "[],;");
+}
 
 std::string EscapeFilterArgument(std::string_view value) {
     return EscapeFilterGraphText(EscapeFilterOptionValue(value));

@@ -29,8 +29,7 @@ constexpr uint32_t SwapRedBlue(uint32_t color) {
     return ((color & 0xFFu) << 16) | (color & 0xFF00u) | ((color >> 16) & 0xFFu);
 }
 
-template <typename T>
-constexpr T Clamp(T value, T low, T high) {
+template <typename T> constexpr T Clamp(T value, T low, T high) {
     if (value < low)
         return low;
     if (value > high)

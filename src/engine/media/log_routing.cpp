@@ -18,9 +18,9 @@ namespace vc {
 namespace {
 
 struct Registry {
-    std::shared_mutex mutex;                                           // guards both tables
-    std::unordered_map<std::thread::id, LibraryLogTarget*> by_thread;  // worker threads
-    std::unordered_set<LibraryLogTarget*> live_targets;                // trusted `opaque` values
+    std::shared_mutex mutex;                                          // guards both tables
+    std::unordered_map<std::thread::id, LibraryLogTarget*> by_thread; // worker threads
+    std::unordered_set<LibraryLogTarget*> live_targets;               // trusted `opaque` values
 };
 
 Registry& TheRegistry() {

@@ -4,6 +4,8 @@
 
 namespace vc {
 
-void ShowError(const std::string& text) { CurrentMessageSink().Show(MessageKind::Error, "Error", text); }
+void ShowError(const std::string& text) {
+    CurrentMessageSink().Show(MessageKind::Error, "Error", text);
+}
 
 } // namespace vc

@@ -84,17 +84,17 @@ public:
     int64_t VideoBytes = 0;
 
     // Switches that nothing sets; their values keep the features off.
-    int ProgramId = -1;                       // -1 = no single program selected
-    int LoopInput = 0;                        // 0 = read the input once
-    int LoopOutput = -1;                      // -1 = the muxer's default (no looping)
-    bool RateEmulation = false;               // read inputs at their native rate
-    bool CopyTimeStamps = false;              // keep input time stamps unchanged
-    bool QualityMeasures = false;             // encoder PSNR
-    int64_t LimitFileSize = 0;                // bytes; 0 = unlimited
-    bool Shortest = false;                    // end at the shortest stream
-    bool CopyInitialNonKeyFrames = false;     // copy packets before the first key packet
-    int64_t InputTsOffset = 0;                // microseconds added to input time stamps
-    std::vector<double> TimeStampScale;       // per input stream; missing entries mean 1.0
+    int ProgramId = -1;                   // -1 = no single program selected
+    int LoopInput = 0;                    // 0 = read the input once
+    int LoopOutput = -1;                  // -1 = the muxer's default (no looping)
+    bool RateEmulation = false;           // read inputs at their native rate
+    bool CopyTimeStamps = false;          // keep input time stamps unchanged
+    bool QualityMeasures = false;         // encoder PSNR
+    int64_t LimitFileSize = 0;            // bytes; 0 = unlimited
+    bool Shortest = false;                // end at the shortest stream
+    bool CopyInitialNonKeyFrames = false; // copy packets before the first key packet
+    int64_t InputTsOffset = 0;            // microseconds added to input time stamps
+    std::vector<double> TimeStampScale;   // per input stream; missing entries mean 1.0
 
 private:
     TAudioOptions* audio_options_;

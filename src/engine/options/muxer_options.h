@@ -11,8 +11,8 @@ class TMuxerOptions : public TPersistent {
     Q_PROPERTY(float MuxPreload READ MuxPreload WRITE SetMuxPreload)
     Q_PROPERTY(float MuxMaxDelay READ MuxMaxDelay WRITE SetMuxMaxDelay)
     Q_PROPERTY(QStringList AudioBitstreamFilters READ AudioBitstreamFilters WRITE SetAudioBitstreamFilters)
-    Q_PROPERTY(QStringList SubtitleBitstreamFilters READ SubtitleBitstreamFilters WRITE
-                   SetSubtitleBitstreamFilters)
+    Q_PROPERTY(
+        QStringList SubtitleBitstreamFilters READ SubtitleBitstreamFilters WRITE SetSubtitleBitstreamFilters)
     Q_PROPERTY(QStringList VideoBitstreamFilters READ VideoBitstreamFilters WRITE SetVideoBitstreamFilters)
 
 public:

@@ -24,7 +24,9 @@ std::atomic<AudioDeviceFactory> g_device_factory{nullptr};
 
 } // namespace
 
-void SetAudioDeviceFactory(AudioDeviceFactory factory) { g_device_factory.store(factory); }
+void SetAudioDeviceFactory(AudioDeviceFactory factory) {
+    g_device_factory.store(factory);
+}
 
 std::unique_ptr<AudioOutput> CreateAudioOutput(int sample_rate, int channels) {
     if (const AudioDeviceFactory device = g_device_factory.load())

@@ -105,17 +105,14 @@ void TAVPlayer::NotifyFilter(Operation operation) {
         if (source_ && source_->State() != FilterState::Stopped)
             source_->Stop();
         break;
-    case Operation::Removed:
-        source_.reset();
-        break;
+    case Operation::Removed: source_.reset(); break;
     case Operation::Refresh:
         if (graph_) {
             graph_->UnregisterProvider(this);
             graph_->RegisterProvider(this);
         }
         break;
-    case Operation::Adding:
-        break;
+    case Operation::Adding: break;
     }
 }
 

@@ -34,10 +34,8 @@ std::string DescribeMediaType(const MediaType& t) {
         std::snprintf(text, sizeof text, "audio PCM %u Hz %u ch %u bit", t.wave.samples_per_sec,
                       t.wave.channels, t.wave.bits_per_sample);
         return text;
-    case MajorType::Stream:
-        return "stream";
-    case MajorType::None:
-        break;
+    case MajorType::Stream: return "stream";
+    case MajorType::None: break;
     }
     return "none";
 }

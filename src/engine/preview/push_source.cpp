@@ -175,11 +175,8 @@ void TFFPushSource::Open(const std::string& file_name) {
             if (!disable_audio_)
                 audio_streams_.push_back(static_cast<int>(i));
             break;
-        case AVMEDIA_TYPE_SUBTITLE:
-            subtitle_streams_.push_back(static_cast<int>(i));
-            break;
-        default:
-            break;
+        case AVMEDIA_TYPE_SUBTITLE: subtitle_streams_.push_back(static_cast<int>(i)); break;
+        default: break;
         }
     }
     if (video_streams_.empty() && audio_streams_.empty())

@@ -89,17 +89,10 @@ HResult TBCSourceSeeking::SetPositions(RefTime* current, uint32_t current_flags,
             start_ += *current;
         }
         switch (stop_flags) {
-        case AM_SEEKING_AbsolutePositioning:
-            stop_ = *stop;
-            break;
-        case AM_SEEKING_RelativePositioning:
-            stop_ += *stop;
-            break;
-        case AM_SEEKING_IncrementalPositioning:
-            stop_ = start_ + *stop;
-            break;
-        default:
-            break;
+        case AM_SEEKING_AbsolutePositioning: stop_ = *stop; break;
+        case AM_SEEKING_RelativePositioning: stop_ += *stop; break;
+        case AM_SEEKING_IncrementalPositioning: stop_ = start_ + *stop; break;
+        default: break;
         }
     }
     HResult stop_result = S_OK;

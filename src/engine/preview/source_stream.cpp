@@ -291,17 +291,13 @@ void SourceStream::ThreadProc() {
         switch (command) {
         case Command::Init:
         case Command::Stop:
-        case Command::Exit:
-            Reply(S_OK);
-            break;
+        case Command::Exit: Reply(S_OK); break;
         case Command::Run:
         case Command::Pause:
             Reply(S_OK);
             DoBufferProcessingLoop();
             break;
-        case Command::None:
-            Reply(E_NOTIMPL);
-            break;
+        case Command::None: Reply(E_NOTIMPL); break;
         }
     } while (command != Command::Exit);
 }

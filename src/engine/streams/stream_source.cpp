@@ -61,14 +61,10 @@ int64_t SeekStream(void* opaque, int64_t offset, int whence) {
             const int64_t size = c.stream->GetSize();
             return size < 0 ? AVERROR(ENOSYS) : size;
         }
-        case SEEK_SET:
-            return c.stream->Seek(offset, TSeekOrigin::soBeginning);
-        case SEEK_CUR:
-            return c.stream->Seek(offset, TSeekOrigin::soCurrent);
-        case SEEK_END:
-            return c.stream->Seek(offset, TSeekOrigin::soEnd);
-        default:
-            return AVERROR(EINVAL);
+        case SEEK_SET: return c.stream->Seek(offset, TSeekOrigin::soBeginning);
+        case SEEK_CUR: return c.stream->Seek(offset, TSeekOrigin::soCurrent);
+        case SEEK_END: return c.stream->Seek(offset, TSeekOrigin::soEnd);
+        default: return AVERROR(EINVAL);
         }
     } catch (const std::exception& e) {
         LogStreamError(c, e.what());

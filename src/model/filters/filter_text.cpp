@@ -3,7 +3,9 @@
 namespace vc {
 namespace {
 
-bool IsBlank(QChar c) { return c.unicode() <= 32; }
+bool IsBlank(QChar c) {
+    return c.unicode() <= 32;
+}
 
 QString EscapeChars(const QString& text, const QString& specials) {
     QString out;
@@ -28,9 +30,13 @@ QString QuadrupleBackslashes(const QString& text) {
     return out.replace(QLatin1String("\\"), QLatin1String("\\\\\\\\"));
 }
 
-QString EscapeOptionValue(const QString& value) { return EscapeChars(value, QStringLiteral("\\':=")); }
+QString EscapeOptionValue(const QString& value) {
+    return EscapeChars(value, QStringLiteral("\\':="));
+}
 
-QString EscapeGraphText(const QString& text) { return EscapeChars(text, QStringLiteral("\\'[],;")); }
+QString EscapeGraphText(const QString& text) {
+    return EscapeChars(text, QStringLiteral("\\'[],;"));
+}
 
 QString EscapeGraphQuoted(const QString& text) {
     QString out = text;

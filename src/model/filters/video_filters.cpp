@@ -30,10 +30,11 @@ void TLogoFilter::Assign(const TPersistent* source) {
 QString TOverlayTextFilter::GetFilterString() const {
     const QString text = EscapeOptionValue(EscapeDrawtextText(Text()));
     return QStringLiteral("drawtext=fontfile=\\'") + EscapeGraphText(EscapeGraphQuoted(FontFile())) +
-           QStringLiteral("\\':text='") + EscapeGraphQuoted(text) + QStringLiteral("':x=") + QString::number(X()) +
-           QStringLiteral(":y=") + QString::number(Y()) + QStringLiteral(":fontsize=") + QString::number(FontSize()) +
-           QStringLiteral(":fontcolor=0x") + QString::asprintf("%.6x", SwapRedBlue(FontColor())) +
-           QStringLiteral("FF:boxcolor=0x") + QString::asprintf("%.6x", SwapRedBlue(BgColor())) + QStringLiteral("00");
+           QStringLiteral("\\':text='") + EscapeGraphQuoted(text) + QStringLiteral("':x=") +
+           QString::number(X()) + QStringLiteral(":y=") + QString::number(Y()) +
+           QStringLiteral(":fontsize=") + QString::number(FontSize()) + QStringLiteral(":fontcolor=0x") +
+           QString::asprintf("%.6x", SwapRedBlue(FontColor())) + QStringLiteral("FF:boxcolor=0x") +
+           QString::asprintf("%.6x", SwapRedBlue(BgColor())) + QStringLiteral("00");
 }
 
 void TOverlayTextFilter::Assign(const TPersistent* source) {
@@ -52,9 +53,10 @@ void TOverlayTextFilter::Assign(const TPersistent* source) {
 }
 
 QString TSubtitleFilter::GetFilterString() const {
-    QString fragment = QStringLiteral("ass=filename$") + DoubleBackslashes(SubtitleFile()) + QStringLiteral("#font$") +
-                       DoubleBackslashes(FontFile()) + QStringLiteral("#color$0x") +
-                       QString::asprintf("%x", SwapRedBlue(FontColor())) + QStringLiteral("00");
+    QString fragment = QStringLiteral("ass=filename$") + DoubleBackslashes(SubtitleFile()) +
+                       QStringLiteral("#font$") + DoubleBackslashes(FontFile()) +
+                       QStringLiteral("#color$0x") + QString::asprintf("%x", SwapRedBlue(FontColor())) +
+                       QStringLiteral("00");
     if (!CodePage().isEmpty())
         fragment += QStringLiteral("#codepage$") + CodePage();
     return fragment + QStringLiteral("#enc$1");

@@ -176,9 +176,7 @@ private:
         case PropKind::Character:
         case PropKind::Boolean:
         case PropKind::Enumeration:
-        case PropKind::Set:
-            WriteOrdinal(object, p, text ? ParseOrdinal(p, *text) : AbsentOrdinal(p));
-            return;
+        case PropKind::Set: WriteOrdinal(object, p, text ? ParseOrdinal(p, *text) : AbsentOrdinal(p)); return;
         case PropKind::Double:
         case PropKind::Single: {
             double value = 0;
@@ -192,9 +190,7 @@ private:
         }
         case PropKind::DateTime:
         case PropKind::Date:
-        case PropKind::Time:
-            ReadDateTime(object, p, text);
-            return;
+        case PropKind::Time: ReadDateTime(object, p, text); return;
         case PropKind::String:
             if (p.meta.metaType().id() == QMetaType::QByteArray)
                 p.meta.write(object, QVariant(text ? QByteArray::fromStdString(*text) : QByteArray()));
@@ -219,8 +215,7 @@ private:
         }
         case PropKind::StringList:
         case PropKind::Object:
-        case PropKind::Unsupported:
-            return;
+        case PropKind::Unsupported: return;
         }
     }
 
@@ -259,8 +254,7 @@ private:
             if (text == "0")
                 return 0;
             throw EOmniXMLPersistent(Format("Invalid boolean value (%s).", text));
-        case PropKind::Enumeration:
-            return EnumerationValue(p.meta.enumerator(), text);
+        case PropKind::Enumeration: return EnumerationValue(p.meta.enumerator(), text);
         case PropKind::Set: {
             std::string inner = text;
             const size_t first = inner.find_first_not_of(" \t\r\n");
@@ -285,8 +279,7 @@ private:
             }
             return bits;
         }
-        default:
-            return 0;
+        default: return 0;
         }
     }
 
@@ -311,12 +304,8 @@ private:
         case PropKind::DateTime:
             p.meta.write(object, zero ? QDateTime() : QDateTime(parts.date, parts.time));
             return;
-        case PropKind::Date:
-            p.meta.write(object, zero ? QDate() : parts.date);
-            return;
-        default:
-            p.meta.write(object, parts.time);
-            return;
+        case PropKind::Date: p.meta.write(object, zero ? QDate() : parts.date); return;
+        default: p.meta.write(object, parts.time); return;
         }
     }
 

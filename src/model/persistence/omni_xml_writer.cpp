@@ -158,15 +158,13 @@ private:
             }
             return;
         }
-        case PropKind::Unsupported:
-            return;
+        case PropKind::Unsupported: return;
         }
     }
 
     static std::string OrdinalText(const PublishedProperty& p, const QObject* object, long long value) {
         switch (p.kind) {
-        case PropKind::Boolean:
-            return value ? "1" : "0";
+        case PropKind::Boolean: return value ? "1" : "0";
         case PropKind::Character: {
             const QVariant v = p.meta.read(object);
             if (v.metaType().id() == QMetaType::QChar)
@@ -193,8 +191,7 @@ private:
             }
             return text + "]";
         }
-        default:
-            return std::to_string(value);
+        default: return std::to_string(value);
         }
     }
 

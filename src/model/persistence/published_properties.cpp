@@ -33,35 +33,23 @@ PropKind KindOf(const QMetaProperty& p) {
     case QMetaType::Short:
     case QMetaType::UShort:
     case QMetaType::SChar:
-    case QMetaType::UChar:
-        return PropKind::Integer;
+    case QMetaType::UChar: return PropKind::Integer;
     case QMetaType::Char:
-    case QMetaType::QChar:
-        return PropKind::Character;
-    case QMetaType::Bool:
-        return PropKind::Boolean;
+    case QMetaType::QChar: return PropKind::Character;
+    case QMetaType::Bool: return PropKind::Boolean;
     case QMetaType::Long:
     case QMetaType::ULong:
     case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-        return PropKind::Int64;
-    case QMetaType::Double:
-        return PropKind::Double;
-    case QMetaType::Float:
-        return PropKind::Single;
+    case QMetaType::ULongLong: return PropKind::Int64;
+    case QMetaType::Double: return PropKind::Double;
+    case QMetaType::Float: return PropKind::Single;
     case QMetaType::QString:
-    case QMetaType::QByteArray:
-        return PropKind::String;
-    case QMetaType::QStringList:
-        return PropKind::StringList;
-    case QMetaType::QDateTime:
-        return PropKind::DateTime;
-    case QMetaType::QDate:
-        return PropKind::Date;
-    case QMetaType::QTime:
-        return PropKind::Time;
-    default:
-        return PropKind::Unsupported;
+    case QMetaType::QByteArray: return PropKind::String;
+    case QMetaType::QStringList: return PropKind::StringList;
+    case QMetaType::QDateTime: return PropKind::DateTime;
+    case QMetaType::QDate: return PropKind::Date;
+    case QMetaType::QTime: return PropKind::Time;
+    default: return PropKind::Unsupported;
     }
 }
 
@@ -71,8 +59,7 @@ bool IsUnsignedType(const QMetaType& type) {
     case QMetaType::UShort:
     case QMetaType::UChar:
     case QMetaType::ULong:
-    case QMetaType::ULongLong:
-        return true;
+    case QMetaType::ULongLong: return true;
     default:
         return (type.flags() & QMetaType::IsEnumeration) && (type.flags() & QMetaType::IsUnsignedEnumeration);
     }
@@ -98,8 +85,7 @@ std::optional<long long> ParseDeclaredDefault(const PublishedProperty& p, const 
         return std::nullopt;
     case PropKind::Character:
         return text.size() == 1 ? std::optional<long long>(text[0].unicode()) : std::nullopt;
-    case PropKind::Enumeration:
-        return EnumValue(p.meta.enumerator(), text);
+    case PropKind::Enumeration: return EnumValue(p.meta.enumerator(), text);
     case PropKind::Set: {
         QString inner = text.trimmed();
         if (inner.startsWith('[') && inner.endsWith(']'))
@@ -113,8 +99,7 @@ std::optional<long long> ParseDeclaredDefault(const PublishedProperty& p, const 
         }
         return bits;
     }
-    default:
-        return std::nullopt;
+    default: return std::nullopt;
     }
 }
 
@@ -173,14 +158,12 @@ const PublishedClass& PublishedClassOf(const QMetaObject* meta) {
 long long ReadOrdinal(const QObject* object, const PublishedProperty& property) {
     const QVariant v = property.meta.read(object);
     switch (property.kind) {
-    case PropKind::Boolean:
-        return v.toBool() ? 1 : 0;
+    case PropKind::Boolean: return v.toBool() ? 1 : 0;
     case PropKind::Character:
         if (v.metaType().id() == QMetaType::QChar)
             return v.toChar().unicode();
         return static_cast<unsigned char>(*static_cast<const char*>(v.constData()));
-    default:
-        break;
+    default: break;
     }
     // Integers, enumerations and sets: the raw value of the property's own size.
     const void* data = v.constData();
@@ -196,8 +179,7 @@ long long ReadOrdinal(const QObject* object, const PublishedProperty& property) 
         if (property.is_unsigned)
             return *static_cast<const uint16_t*>(data);
         return *static_cast<const int16_t*>(data);
-    case 8:
-        return *static_cast<const int64_t*>(data);
+    case 8: return *static_cast<const int64_t*>(data);
     default:
         if (property.is_unsigned)
             return *static_cast<const uint32_t*>(data);

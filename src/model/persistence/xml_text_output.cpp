@@ -12,15 +12,9 @@ void AppendEscaped(std::string& out, const char* s, bool attribute) {
     for (; *s; ++s) {
         const auto c = static_cast<unsigned char>(*s);
         switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
         case '"':
             if (attribute)
                 out += "&quot;";

@@ -332,13 +332,13 @@ TAVProfile* CreateProfile(const Row& row, QObject* owner) {
 } // namespace
 
 QStringList BuiltInCategories() {
-    return {QStringLiteral("视频"),          QStringLiteral("HD Video"),      QStringLiteral("音频"),
-            QStringLiteral("Mobile"),        QStringLiteral("MP4"),           QStringLiteral("MP3"),
-            QStringLiteral("AVI"),           QStringLiteral("Flash Video"),   QStringLiteral("Images"),
-            QStringLiteral("IPad"),          QStringLiteral("IPhone"),        QStringLiteral("IPod"),
-            QStringLiteral("Zune"),          QStringLiteral("Xbox"),          QStringLiteral("Windows Mobile"),
-            QStringLiteral("Android Phone"), QStringLiteral("PS3"),           QStringLiteral("PSP"),
-            QStringLiteral("Apple TV"),      QStringLiteral("VCD"),           QStringLiteral("DV")};
+    return {QStringLiteral("视频"),          QStringLiteral("HD Video"),    QStringLiteral("音频"),
+            QStringLiteral("Mobile"),        QStringLiteral("MP4"),         QStringLiteral("MP3"),
+            QStringLiteral("AVI"),           QStringLiteral("Flash Video"), QStringLiteral("Images"),
+            QStringLiteral("IPad"),          QStringLiteral("IPhone"),      QStringLiteral("IPod"),
+            QStringLiteral("Zune"),          QStringLiteral("Xbox"),        QStringLiteral("Windows Mobile"),
+            QStringLiteral("Android Phone"), QStringLiteral("PS3"),         QStringLiteral("PSP"),
+            QStringLiteral("Apple TV"),      QStringLiteral("VCD"),         QStringLiteral("DV")};
 }
 
 void AddBuiltInProfiles(TAVProfileList& list) {

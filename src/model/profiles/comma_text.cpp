@@ -3,7 +3,9 @@
 namespace vc {
 namespace {
 
-bool IsBlank(QChar c) { return c.unicode() >= 1 && c.unicode() <= 32; }
+bool IsBlank(QChar c) {
+    return c.unicode() >= 1 && c.unicode() <= 32;
+}
 
 bool NeedsQuotes(const QString& line) {
     for (QChar c : line)

@@ -52,7 +52,8 @@ bool IniFile::HasKey(const QString& section, const QString& key) const {
 }
 
 QString IniFile::ReadString(const QString& section, const QString& key, const QString& fallback) const {
-    const char* value = data_->ini.GetValue(section.toStdString().c_str(), key.toStdString().c_str(), nullptr);
+    const char* value =
+        data_->ini.GetValue(section.toStdString().c_str(), key.toStdString().c_str(), nullptr);
     return value == nullptr ? fallback : QString::fromUtf8(value);
 }
 

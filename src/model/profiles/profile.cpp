@@ -30,8 +30,7 @@ const char* Lookup(const std::array<const char*, N>& table, Enum value, const ch
 }
 
 // An enumeration read from the file; values outside the enumeration keep the current one.
-template <typename Enum>
-Enum ReadEnum(const IniFile& ini, const QString& key, Enum current, int count) {
+template <typename Enum> Enum ReadEnum(const IniFile& ini, const QString& key, Enum current, int count) {
     const int value = ini.ReadInteger(kSection, key, static_cast<int>(current));
     return value >= 0 && value < count ? static_cast<Enum>(value) : current;
 }
@@ -40,7 +39,9 @@ Enum ReadEnum(const IniFile& ini, const QString& key, Enum current, int count) {
 
 // ---- TAVProfile ----
 
-TAVProfile::~TAVProfile() { SetProfileList(nullptr); }
+TAVProfile::~TAVProfile() {
+    SetProfileList(nullptr);
+}
 
 QString TAVProfile::Key(const char* word, int number) {
     return QString::fromLatin1(word) + QString::number(number);
@@ -55,7 +56,9 @@ void TAVProfile::SetProfileList(TAVProfileList* list) {
         list->AddProfile(this);
 }
 
-int TAVProfile::Index() const { return profile_list_ == nullptr ? -1 : profile_list_->IndexOf(this); }
+int TAVProfile::Index() const {
+    return profile_list_ == nullptr ? -1 : profile_list_->IndexOf(this);
+}
 
 void TAVProfile::SetIndex(int index) {
     if (profile_list_ != nullptr)
@@ -85,7 +88,9 @@ void TAVProfile::Assign(const TPersistent* source) {
     SetCategory(s->Category());
 }
 
-bool ApplyProfile(TAVProfile& profile, TAVConverter& converter) { return profile.Apply(converter.ConvertOptions()); }
+bool ApplyProfile(TAVProfile& profile, TAVConverter& converter) {
+    return profile.Apply(converter.ConvertOptions());
+}
 
 // ---- TAVCustomAudioProfile ----
 
@@ -122,7 +127,8 @@ bool TAVCustomAudioProfile::Apply(TAVConvertOptions* options) {
     if (audio->AudioStreamCopy())
         return true; // the audio is copied untouched
 
-    audio->SetEncoderAudioCodecName(QString::fromLatin1(Lookup(AudioEncoderCodecNames, AudioEncoder(), "audio encoder")));
+    audio->SetEncoderAudioCodecName(
+        QString::fromLatin1(Lookup(AudioEncoderCodecNames, AudioEncoder(), "audio encoder")));
     const char* format = Lookup(FormatCodecNames, Format(), "format");
     if (*format != '\0')
         options->SetOutputFormat(QString::fromLatin1(format));
@@ -194,14 +200,13 @@ bool TAVCustomVideoProfile::Apply(TAVConvertOptions* options) {
     TVideoOptions* video = options->VideoOptions();
     video->SetVideoDisable(false);
 
-    video->SetEncoderVideoCodecName(QString::fromLatin1(Lookup(VideoEncoderCodecNames, VideoEncoder(), "video encoder")));
+    video->SetEncoderVideoCodecName(
+        QString::fromLatin1(Lookup(VideoEncoderCodecNames, VideoEncoder(), "video encoder")));
     switch (VideoEncoder()) {
     case H263:
     case WMV2:
     case RV20:
-    case FLV:
-        options->SetThreadCount(1);
-        break;
+    case FLV: options->SetThreadCount(1); break;
     case H264: {
         TAVX264Profile x264;
         x264.SetPreset(TAVX264Profile::basic);
@@ -211,8 +216,7 @@ bool TAVCustomVideoProfile::Apply(TAVConvertOptions* options) {
         options->SetCodecOption(QStringLiteral("level"), QStringLiteral("41"));
         break;
     }
-    default:
-        break;
+    default: break;
     }
     if (FrameWidth() > 0)
         video->SetFrameWidth(FrameWidth());

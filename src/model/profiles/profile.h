@@ -81,8 +81,24 @@ public:
     enum TCustomAudioChannels : int { mono1, stereo2 };
     Q_ENUM(TCustomAudioChannels)
     enum TCustomAVFormat : int {
-        F_NONE, F_RM, F_MP4, F_ASF, F_AVI, F_3GP, F_3GP2, F_FLV, F_MOV,
-        F_PSP, F_IPOD, F_SVCD, F_VCD, F_VOB, F_DVD, F_WEBM, F_AC3, F_MKV
+        F_NONE,
+        F_RM,
+        F_MP4,
+        F_ASF,
+        F_AVI,
+        F_3GP,
+        F_3GP2,
+        F_FLV,
+        F_MOV,
+        F_PSP,
+        F_IPOD,
+        F_SVCD,
+        F_VCD,
+        F_VOB,
+        F_DVD,
+        F_WEBM,
+        F_AC3,
+        F_MKV
     };
     Q_ENUM(TCustomAVFormat)
 
@@ -138,10 +154,44 @@ public:
     enum TAVAspectRatio : int { AR_NONE, AR4_3 };
     Q_ENUM(TAVAspectRatio)
     enum TAVFrameSize : int {
-        fsOriginal, fsNtsc, fsPal, fsQntsc, fsIPaq, fsPsp, fsSpal, fsIPhone, fsSqcif, fsQcif,
-        fsCif, fs4cif, fs16cif, fsQqvga, fsQvga, fsVga, fsSvga, fsXga, fsUxga, fsQxga,
-        fsSxga, fsQsxga, fsHsxga, fsWvga, fsWxga, fsWsxga, fsWuxga, fsWoxga, fsWqsxga, fsWquxga,
-        fsWhsxga, fsWhuxga, fsCga, fsEga, fsHd480, fsHd720, fsHd1080, fsMceHd
+        fsOriginal,
+        fsNtsc,
+        fsPal,
+        fsQntsc,
+        fsIPaq,
+        fsPsp,
+        fsSpal,
+        fsIPhone,
+        fsSqcif,
+        fsQcif,
+        fsCif,
+        fs4cif,
+        fs16cif,
+        fsQqvga,
+        fsQvga,
+        fsVga,
+        fsSvga,
+        fsXga,
+        fsUxga,
+        fsQxga,
+        fsSxga,
+        fsQsxga,
+        fsHsxga,
+        fsWvga,
+        fsWxga,
+        fsWsxga,
+        fsWuxga,
+        fsWoxga,
+        fsWqsxga,
+        fsWquxga,
+        fsWhsxga,
+        fsWhuxga,
+        fsCga,
+        fsEga,
+        fsHd480,
+        fsHd720,
+        fsHd1080,
+        fsMceHd
     };
     Q_ENUM(TAVFrameSize)
 

@@ -43,18 +43,26 @@ const std::array<TFrameSize, 38> FrameSizeTable = {{
     {"1440x1080", 1440, 1080},
 }};
 
-const std::array<const char*, 9> VideoEncoderNames = {"H263",       "H264",     "MPEG4", "WMV2", "MPEG2VIDEO",
+const std::array<const char*, 9> VideoEncoderNames = {"H263",     "H264", "MPEG4", "WMV2", "MPEG2VIDEO",
                                                       "MSMPEGV3", "RV20", "XVID",  "FLV"};
-const std::array<const char*, 8> AudioEncoderNames = {"AAC",       "WMAV2", "AC3",   "MP2",
-                                                      "MP3",       "PCM_S16LE", "RA1", "AMR_NB"};
-const std::array<const char*, 18> FormatNames = {"NONE", "RM",  "MP4",  "ASF", "AVI",  "3GP",
-                                                 "3GP2", "FLV", "MOV",  "PSP", "IPOD", "SVCD",
-                                                 "VCD",  "VOB", "DVD",  "WEBM", "AC3", "MKV"};
-const std::array<const char*, 8> FrameRateNames = {"Original", "14.99", "20", "23.97", "24", "25", "29.97", "30"};
+const std::array<const char*, 8> AudioEncoderNames = {"AAC", "WMAV2",     "AC3", "MP2",
+                                                      "MP3", "PCM_S16LE", "RA1", "AMR_NB"};
+const std::array<const char*, 18> FormatNames = {"NONE", "RM",  "MP4", "ASF",  "AVI",  "3GP",
+                                                 "3GP2", "FLV", "MOV", "PSP",  "IPOD", "SVCD",
+                                                 "VCD",  "VOB", "DVD", "WEBM", "AC3",  "MKV"};
+const std::array<const char*, 8> FrameRateNames = {"Original", "14.99", "20",    "23.97",
+                                                   "24",       "25",    "29.97", "30"};
 const std::array<const char*, 2> ChannelNames = {"mono", "stereo"};
 
 const std::array<TRationalValue, 8> CustomFrameRates = {{
-    {0, 0}, {15000, 1001}, {20, 1}, {24000, 1001}, {24, 1}, {25, 1}, {30000, 1001}, {30, 1},
+    {0, 0},
+    {15000, 1001},
+    {20, 1},
+    {24000, 1001},
+    {24, 1},
+    {25, 1},
+    {30000, 1001},
+    {30, 1},
 }};
 const std::array<TRationalValue, 3> TargetFrameRates = {{{25, 1}, {30000, 1001}, {24000, 1001}}};
 
@@ -62,8 +70,8 @@ const std::array<const char*, 8> AudioEncoderCodecNames = {
     "libfaac", "wmav2", "ac3", "mp2", "libmp3lame", "pcm_s16le", "real_144", "libopencore_amrnb"};
 const std::array<const char*, 9> VideoEncoderCodecNames = {
     "h263", "libx264", "mpeg4", "wmv2", "mpeg2video", "msmpeg4", "rv20", "libxvid", "flv"};
-const std::array<const char*, 18> FormatCodecNames = {
-    "",    "rm",  "mp4", "asf",  "avi", "3gp", "3g2",  "flv", "mov",
-    "psp", "ipod", "svcd", "vcd", "vob", "dvd", "webm", "ac3", "matroska"};
+const std::array<const char*, 18> FormatCodecNames = {"",    "rm",  "mp4", "asf",  "avi",  "3gp",
+                                                      "3g2", "flv", "mov", "psp",  "ipod", "svcd",
+                                                      "vcd", "vob", "dvd", "webm", "ac3",  "matroska"};
 
 } // namespace vc

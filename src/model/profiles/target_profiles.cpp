@@ -72,7 +72,15 @@ TAVVcdProfile::TAVVcdProfile(QObject* owner) : TAVTargetProfile(owner) {
 }
 
 bool TAVVcdProfile::Apply(TAVConvertOptions* options) {
-    ApplyDiscRecipe({"mpeg1video", "mp2", "vcd", 352, 288, 352, 240, 1150000, 224000,
+    ApplyDiscRecipe({"mpeg1video",
+                     "mp2",
+                     "vcd",
+                     352,
+                     288,
+                     352,
+                     240,
+                     1150000,
+                     224000,
                      {{"maxrate", "1150000"},
                       {"minrate", "1150000"},
                       {"bufsize", "327680"},
@@ -92,7 +100,15 @@ TAVSVcdProfile::TAVSVcdProfile(QObject* owner) : TAVTargetProfile(owner) {
 }
 
 bool TAVSVcdProfile::Apply(TAVConvertOptions* options) {
-    ApplyDiscRecipe({"mpeg2video", "mp2", "svcd", 480, 576, 480, 480, 2040000, 224000,
+    ApplyDiscRecipe({"mpeg2video",
+                     "mp2",
+                     "svcd",
+                     480,
+                     576,
+                     480,
+                     480,
+                     2040000,
+                     224000,
                      {{"maxrate", "2516000"},
                       {"minrate", "0"},
                       {"bufsize", "1835008"},
@@ -110,7 +126,15 @@ TAVDvdProfile::TAVDvdProfile(QObject* owner) : TAVTargetProfile(owner) {
 }
 
 bool TAVDvdProfile::Apply(TAVConvertOptions* options) {
-    ApplyDiscRecipe({"mpeg2video", "ac3", "dvd", 720, 576, 720, 480, 6000000, 448000,
+    ApplyDiscRecipe({"mpeg2video",
+                     "ac3",
+                     "dvd",
+                     720,
+                     576,
+                     720,
+                     480,
+                     6000000,
+                     448000,
                      {{"maxrate", "9000000"},
                       {"minrate", "0"},
                       {"bufsize", "1835008"},
@@ -173,7 +197,8 @@ void TAVImageProfile::Assign(const TPersistent* source) {
 
 QString ImageSequencePattern(const QString& target, int* start_number) {
     static const QRegularExpression kHasPattern(QStringLiteral("%0?\\d*d"));
-    const qsizetype slash = std::max(target.lastIndexOf(QLatin1Char('/')), target.lastIndexOf(QLatin1Char('\\')));
+    const qsizetype slash =
+        std::max(target.lastIndexOf(QLatin1Char('/')), target.lastIndexOf(QLatin1Char('\\')));
     const QString folder = target.left(slash + 1);
     const QString name = target.mid(slash + 1);
     if (kHasPattern.match(name).hasMatch())
@@ -187,7 +212,8 @@ QString ImageSequencePattern(const QString& target, int* start_number) {
     if (digits_start == stem_end) { // no number yet: the sequence starts at 1 after the name
         if (start_number != nullptr)
             *start_number = 1;
-        return escape(folder) + escape(name.left(stem_end)) + QStringLiteral("%d") + escape(name.mid(stem_end));
+        return escape(folder) + escape(name.left(stem_end)) + QStringLiteral("%d") +
+               escape(name.mid(stem_end));
     }
     // The muxer reads the whole path as a pattern, so every other "%" is doubled.
     bool ok = false;
@@ -196,7 +222,8 @@ QString ImageSequencePattern(const QString& target, int* start_number) {
         return target;
     if (start_number != nullptr)
         *start_number = first;
-    return escape(folder) + escape(name.left(digits_start)) + QStringLiteral("%d") + escape(name.mid(stem_end));
+    return escape(folder) + escape(name.left(digits_start)) + QStringLiteral("%d") +
+           escape(name.mid(stem_end));
 }
 
 // ---- TAVX264Profile ----

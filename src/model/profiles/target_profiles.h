@@ -107,8 +107,17 @@ class TAVX264Profile : public TAVProfile {
 
 public:
     enum TPreset : int {
-        basic, FastFirstPass, SlowFirstPass, Common, HighQuality, Best,
-        LosslessFast, LosslessMedium, LosslessSlow, LosslessSlower, LosslessMax
+        basic,
+        FastFirstPass,
+        SlowFirstPass,
+        Common,
+        HighQuality,
+        Best,
+        LosslessFast,
+        LosslessMedium,
+        LosslessSlow,
+        LosslessSlower,
+        LosslessMax
     };
     Q_ENUM(TPreset)
 

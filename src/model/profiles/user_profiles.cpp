@@ -12,7 +12,9 @@ namespace {
 const QString kSection = QString::fromLatin1(kProfileSection);
 }
 
-QString UserProfilesPath() { return GetAppDataFolder() + QStringLiteral("Profiles.ini"); }
+QString UserProfilesPath() {
+    return GetAppDataFolder() + QStringLiteral("Profiles.ini");
+}
 
 void LoadUserProfiles(TAVProfileList& list, const QString& path) {
     const IniFile ini(path); // read before anything changes, so a bad file loses nothing

@@ -30,7 +30,9 @@ struct CliCase {
     const char* message; // expected on stderr
 };
 
-void PrintTo(const CliCase& c, std::ostream* os) { *os << c.what; }
+void PrintTo(const CliCase& c, std::ostream* os) {
+    *os << c.what;
+}
 
 class ConvertCli : public ::testing::TestWithParam<CliCase> {};
 
@@ -67,12 +69,16 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"truncated ts copies what is there", With({"@truncated.ts"}, kCopy), 0, "Done:"},
         CliCase{"unknown formats", With({"@h264_aac.mp4", "--input-format", "nope", "-f", "nope2"}, kCopy), 1,
                 "Unknown input nope or Output format nope2"},
-        CliCase{"unknown output extension", {"@h264_aac.mp4", "--copy", "-o", "%out.zzz"}, 1,
+        CliCase{"unknown output extension",
+                {"@h264_aac.mp4", "--copy", "-o", "%out.zzz"},
+                1,
                 "Unable to find a suitable output format for"},
         CliCase{"decoder of the wrong kind",
                 With({"@h264_aac.mp4", "--set", "VideoOptions.DecoderVideoCodecName=aac"}, kCopy), 1,
                 "Invalid codec type"},
-        CliCase{"unknown encoder", {"@h264_aac.mp4", "--vcodec", "nosuchcodec", "-o", "%out.mkv"}, 1,
+        CliCase{"unknown encoder",
+                {"@h264_aac.mp4", "--vcodec", "nosuchcodec", "-o", "%out.mkv"},
+                1,
                 "Unknown Codec Name: nosuchcodec"},
         CliCase{"too few maps", With({"@h264_aac.mp4", "--map", "0=0"}, kCopy), 1,
                 "Number of stream maps must match number of output streams"},
@@ -80,23 +86,24 @@ INSTANTIATE_TEST_SUITE_P(
                 "Could not find input stream #0.5"},
         CliCase{"map of the wrong kind", With({"@h264_aac.mp4", "--map", "0=1", "--map", "0=0"}, kCopy), 1,
                 "Codec type mismatch for mapping #0.1 -> #0.0"},
-        CliCase{"volume with audio copy", With({"@h264_aac.mp4", "--set", "AudioOptions.AudioVolume=128"}, kCopy), 1,
+        CliCase{"volume with audio copy",
+                With({"@h264_aac.mp4", "--set", "AudioOptions.AudioVolume=128"}, kCopy), 1,
                 "-acodec copy and -vol are incompatible (frames are not decoded)"},
         CliCase{"no output", {"@h264_aac.mp4", "--copy"}, 2, "no OUTPUT"},
         CliCase{"no input", {"--copy", "-o", "%out.mkv"}, 2, "no INPUT"},
         CliCase{"bad start", With({"@h264_aac.mp4", "--start", "soon"}, kCopy), 2, "--start"},
         CliCase{"unknown option path", With({"@h264_aac.mp4", "--set", "VideoOptions.Nope=1"}, kCopy), 2,
                 "VideoOptions.Nope"},
-        CliCase{"bad option value", With({"@h264_aac.mp4", "--set", "VideoOptions.FrameWidth=wide"}, kCopy), 2,
-                "not a valid value"},
+        CliCase{"bad option value", With({"@h264_aac.mp4", "--set", "VideoOptions.FrameWidth=wide"}, kCopy),
+                2, "not a valid value"},
         CliCase{"unknown switch", With({"@h264_aac.mp4", "--frobnicate"}, kCopy), 2, "frobnicate"}),
     [](const ::testing::TestParamInfo<CliCase>& info) { return "case" + std::to_string(info.index); });
 
 TEST(ConvertCliRun, StartLengthAndMetadataFromTheCommandLine) {
     TempDir dir;
     const auto out = dir / "cut.mp4";
-    const ProcessResult r = Vconv({Media("h264_aac.mp4").string(), "-o", out.string(), "--copy", "--start", "2",
-                                   "--length", "3", "--metadata", "title=Cut"});
+    const ProcessResult r = Vconv({Media("h264_aac.mp4").string(), "-o", out.string(), "--copy", "--start",
+                                   "2", "--length", "3", "--metadata", "title=Cut"});
     ASSERT_EQ(r.exit_code, 0) << r.err;
     EXPECT_NE(r.err.find("Done: " + out.string()), std::string::npos);
     EXPECT_NEAR(ProbeDuration(out), 3.0, 0.1);
@@ -106,7 +113,8 @@ TEST(ConvertCliRun, StartLengthAndMetadataFromTheCommandLine) {
 
 TEST(ConvertCliRun, QuietPrintsNothingOnSuccess) {
     TempDir dir;
-    const ProcessResult r = Vconv({Media("audio.mp3").string(), "-o", (dir / "a.mkv").string(), "--copy", "-q"});
+    const ProcessResult r =
+        Vconv({Media("audio.mp3").string(), "-o", (dir / "a.mkv").string(), "--copy", "-q"});
     EXPECT_EQ(r.exit_code, 0) << r.err;
     EXPECT_EQ(r.err, "");
 }
@@ -114,8 +122,8 @@ TEST(ConvertCliRun, QuietPrintsNothingOnSuccess) {
 TEST(ConvertCliRun, HelpDescribesTheOptions) {
     const ProcessResult r = Vconv({"--help"});
     EXPECT_EQ(r.exit_code, 0);
-    for (const char* word : {"--copy", "--map", "--set", "--start", "--length", "--codec-option", "--metadata",
-                             "--vf", "--threads", "--quiet", "130"})
+    for (const char* word : {"--copy", "--map", "--set", "--start", "--length", "--codec-option",
+                             "--metadata", "--vf", "--threads", "--quiet", "130"})
         EXPECT_NE(r.out.find(word), std::string::npos) << word;
     const ProcessResult top = RunProcess(VconvPath().string(), {"--help"});
     EXPECT_NE(top.out.find("convert"), std::string::npos);

@@ -66,10 +66,11 @@ TEST_F(ProfilesCommand, ListsCategoriesAndProfilesCaseBlind) {
 TEST_F(ProfilesCommand, ShowPrintsTheOptionsAProfileWrites) {
     const ProcessResult vcd = Vconv({"profiles", "--show", "VCD Film (*.mpg)"});
     ASSERT_EQ(vcd.exit_code, 0) << vcd.err;
-    for (const char* line : {"VideoOptions.FrameHeight=240\n", "VideoOptions.FrameRate.num=24000\n",
-                             "CodecOptions=g=18,maxrate=1150000,minrate=1150000,bufsize=327680,packetsize=2324,"
-                             "muxrate=1411200\n",
-                             "OutputFormat=vcd\n", "MuxerOptions.MuxPreload=0.44\n"})
+    for (const char* line :
+         {"VideoOptions.FrameHeight=240\n", "VideoOptions.FrameRate.num=24000\n",
+          "CodecOptions=g=18,maxrate=1150000,minrate=1150000,bufsize=327680,packetsize=2324,"
+          "muxrate=1411200\n",
+          "OutputFormat=vcd\n", "MuxerOptions.MuxPreload=0.44\n"})
         EXPECT_NE(vcd.out.find(line), std::string::npos) << line << "\n" << vcd.out;
     // Matched without surrounding blanks and letter case; a name in two categories shows both.
     const ProcessResult divx = Vconv({"profiles", "--show", "  divx video (*.AVI)"});
@@ -89,7 +90,8 @@ TEST_F(ProfilesCommand, SavedFileIsLoadedAtTheNextStart) {
 
     {
         std::ofstream ini(ProfilesIni(), std::ios::binary | std::ios::trunc);
-        ini << "[Profile]\nProfileCount=1\nDescription0=Only mine\nCategory0=音频\nIsVideo0=0\nSampleRate0=44100\n";
+        ini << "[Profile]\nProfileCount=1\nDescription0=Only "
+               "mine\nCategory0=音频\nIsVideo0=0\nSampleRate0=44100\n";
     }
     const ProcessResult audio = Vconv({"profiles", "--category", "音频"});
     ASSERT_EQ(audio.exit_code, 0) << audio.err;
@@ -107,8 +109,11 @@ TEST_F(ProfilesCommand, ConvertRejectsAnUnknownProfileAndBadFilterOptions) {
     EXPECT_EQ(unknown.exit_code, 2);
     EXPECT_NE(unknown.err.find("no profile named 'No such profile'"), std::string::npos) << unknown.err;
     for (const std::vector<std::string>& bad :
-         {std::vector<std::string>{"--text", "hi"}, {"--logo-pos", "1,2"}, {"--rotate", "400"},
-          {"--drawbox", "1,2,3,Red"}, {"--text", "hi", "--font", "f.ttf", "--font-color", "nocolour"}}) {
+         {std::vector<std::string>{"--text", "hi"},
+          {"--logo-pos", "1,2"},
+          {"--rotate", "400"},
+          {"--drawbox", "1,2,3,Red"},
+          {"--text", "hi", "--font", "f.ttf", "--font-color", "nocolour"}}) {
         std::vector<std::string> args = {"convert", in, "-o", out};
         args.insert(args.end(), bad.begin(), bad.end());
         const ProcessResult r = Vconv(args);

@@ -60,15 +60,17 @@ protected:
     }
 
     // A clip long enough to be caught converting: `seconds` of 320x240 H.264 with AAC.
-    std::filesystem::path MakeClip(const std::string& name, int seconds, const std::string& size = "320x240") {
+    std::filesystem::path MakeClip(const std::string& name, int seconds,
+                                   const std::string& size = "320x240") {
         const auto path = dir_ / name;
         const std::string length = std::to_string(seconds);
         const ProcessResult r = RunProcess(
-            "ffmpeg", {"-nostdin", "-v",      "error",     "-y",
-                       "-f",       "lavfi",   "-i",        "testsrc=size=" + size + ":rate=25:duration=" + length,
-                       "-f",       "lavfi",   "-i",        "sine=frequency=440:duration=" + length,
-                       "-c:v",     "libx264", "-preset",   "ultrafast",
-                       "-c:a",     "aac",     "-shortest", path.string()});
+            "ffmpeg",
+            {"-nostdin", "-v",      "error",     "-y",
+             "-f",       "lavfi",   "-i",        "testsrc=size=" + size + ":rate=25:duration=" + length,
+             "-f",       "lavfi",   "-i",        "sine=frequency=440:duration=" + length,
+             "-c:v",     "libx264", "-preset",   "ultrafast",
+             "-c:a",     "aac",     "-shortest", path.string()});
         EXPECT_EQ(r.exit_code, 0) << r.err;
         return path;
     }

@@ -14,11 +14,11 @@
 
 #include <QCoreApplication>
 #include <algorithm>
-#include <utility>
 #include <chrono>
 #include <functional>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace vc {
 
@@ -82,7 +82,9 @@ protected:
     }
 
     static std::function<bool()> GiveUpAfter(std::chrono::milliseconds limit) {
-        return [end = std::chrono::steady_clock::now() + limit] { return std::chrono::steady_clock::now() > end; };
+        return [end = std::chrono::steady_clock::now() + limit] {
+            return std::chrono::steady_clock::now() > end;
+        };
     }
 
     // Runs the event loop until `done` holds; false after `limit`.
@@ -164,7 +166,8 @@ TEST_F(TaskRunTest, ARunEndingOnAnErrorStaysInTheListAsFailed) {
     const auto id = task->ID();
 
     ASSERT_TRUE(RunUntil([&] {
-        return task->Status() == TConversionSettings::stError && task->Converter().State() == TAVConverter::cvIdle;
+        return task->Status() == TConversionSettings::stError &&
+               task->Converter().State() == TAVConverter::cvIdle;
     }));
     ASSERT_EQ(tree_.ConvertingNode().Tasks().size(), 1u);
     EXPECT_TRUE(task->LogText().contains("Error opening filters!")) << task->LogText().toStdString();
@@ -210,14 +213,16 @@ TEST_F(TaskRunTest, PausingARunningTaskLetsAWaitingOneRunAndResumeWaitsForTheSlo
     // While the other one converts, the resumed one stays where it was. (Each packet needs a
     // call on this thread, so nothing moves while a sample is taken.)
     bool moved_while_other_ran = false;
-    RunUntil([&] {
-        const bool moved = first->Converter().Progress() != paused_at;
-        const bool listed = std::any_of(node.Tasks().begin(), node.Tasks().end(),
-                                        [&](const auto& t) { return t.get() == second; });
-        const bool other_runs = listed && second->Converter().State() == TAVConverter::cvRunning;
-        moved_while_other_ran = moved_while_other_ran || (moved && other_runs);
-        return !other_runs;
-    }, 300ms);
+    RunUntil(
+        [&] {
+            const bool moved = first->Converter().Progress() != paused_at;
+            const bool listed = std::any_of(node.Tasks().begin(), node.Tasks().end(),
+                                            [&](const auto& t) { return t.get() == second; });
+            const bool other_runs = listed && second->Converter().State() == TAVConverter::cvRunning;
+            moved_while_other_ran = moved_while_other_ran || (moved && other_runs);
+            return !other_runs;
+        },
+        300ms);
     EXPECT_FALSE(moved_while_other_ran);
     ASSERT_TRUE(RunUntil([&] { return node.Tasks().empty(); }));
     EXPECT_EQ(store_.LoadConvertedTask(1).size(), 2u);
@@ -253,7 +258,8 @@ TEST_F(TaskRunTest, WithTwoSlotsTheThirdTaskWaitsUntilOneFinishes) {
     for (int i = 0; i < 3; ++i) {
         auto request = CopyRequest(1);
         request->SetTargetFolder("");
-        request->SetTargetFile(QString::fromStdString((dir_ / ("out" + std::to_string(i) + ".mkv")).string()));
+        request->SetTargetFile(
+            QString::fromStdString((dir_ / ("out" + std::to_string(i) + ".mkv")).string()));
         tasks.push_back(node.NewConversion(*request, sem));
         Slow(tasks.back());
         ids.push_back(tasks.back()->ID());
@@ -263,7 +269,8 @@ TEST_F(TaskRunTest, WithTwoSlotsTheThirdTaskWaitsUntilOneFinishes) {
         return std::count_if(node.Tasks().begin(), node.Tasks().end(),
                              [&](const auto& t) { return t->Converter().State() == state; });
     };
-    ASSERT_TRUE(RunUntil([&] { return count(TAVConverter::cvRunning) == 2 && count(TAVConverter::cvWaiting) == 1; }));
+    ASSERT_TRUE(
+        RunUntil([&] { return count(TAVConverter::cvRunning) == 2 && count(TAVConverter::cvWaiting) == 1; }));
     EXPECT_EQ(count(TAVConverter::cvRunning), 2);
     int most_running = 0;
     ASSERT_TRUE(RunUntil([&] {

@@ -51,7 +51,8 @@ struct Channel {
 
 // A wait that gives up, so a broken pool fails a test instead of hanging it.
 std::function<bool()> GiveUpAfter(std::chrono::milliseconds limit) {
-    return [end = std::chrono::steady_clock::now() + limit] { return std::chrono::steady_clock::now() > end; };
+    return
+        [end = std::chrono::steady_clock::now() + limit] { return std::chrono::steady_clock::now() > end; };
 }
 
 // Kills a forked child that is still alive when the test leaves early.
@@ -118,7 +119,8 @@ TEST_F(NamedSemaphoreTest, WaitEndsWhenAUnitComesBackOrWhenCancelled) {
 
     // A cancelled wait ends promptly and takes nothing.
     std::atomic<bool> stop{false};
-    auto cancelled = std::async(std::launch::async, [&] { return sem->Acquire([&] { return stop.load(); }); });
+    auto cancelled =
+        std::async(std::launch::async, [&] { return sem->Acquire([&] { return stop.load(); }); });
     EXPECT_EQ(cancelled.wait_for(200ms), std::future_status::timeout);
     const auto stopped_at = std::chrono::steady_clock::now();
     stop = true;
@@ -186,7 +188,8 @@ TEST_F(NamedSemaphoreTest, KilledHolderGivesItsUnitsBackAndWakesAWaiter) {
     EXPECT_EQ(NamedSemaphoreValue(name_), 0);
 
     std::atomic<bool> give_up{false};
-    auto waiter = std::async(std::launch::async, [&] { return sem->Acquire([&] { return give_up.load(); }); });
+    auto waiter =
+        std::async(std::launch::async, [&] { return sem->Acquire([&] { return give_up.load(); }); });
     EXPECT_EQ(waiter.wait_for(200ms), std::future_status::timeout);
     kill(pid, SIGKILL);
     const int status = WaitExit(pid);

@@ -166,8 +166,9 @@ TEST_F(StoreTest, AFileThatIsNotADatabaseIsReportedAndLeftAlone) {
 TEST_F(StoreTest, HistoryReadsUseTheIndexWithoutSorting) {
     Open();
     auto raw = Raw();
-    auto& plan = raw->Prepare("explain query plan select * from Conversions where Converting=0 and CategoryId=? "
-                              "order by ConvertedDate desc, ID desc");
+    auto& plan =
+        raw->Prepare("explain query plan select * from Conversions where Converting=0 and CategoryId=? "
+                     "order by ConvertedDate desc, ID desc");
     std::string details;
     while (plan.Step())
         details += plan.Text("detail").toStdString() + "\n";

@@ -73,9 +73,12 @@ TEST(CellText, FormatsAsTheListShowsThem) {
         {3725.5, "1:2:6"}, {3724.5, "1:2:4"}, {0, "0:0:0"}, {362439, "100:40:39"}, {59.4, "0:0:59"}};
     for (const auto& [seconds, text] : durations)
         EXPECT_EQ(DurationText(seconds), text) << seconds;
-    const std::vector<std::pair<double, const char*>> rates{{0, ".0"},           {0.5, ".5"},
-                                                            {0.256, ".26"},      {12, "12.0"},
-                                                            {1234.567, "1,234.57"}, {1234567.8, "1,234,567.8"},
+    const std::vector<std::pair<double, const char*>> rates{{0, ".0"},
+                                                            {0.5, ".5"},
+                                                            {0.256, ".26"},
+                                                            {12, "12.0"},
+                                                            {1234.567, "1,234.57"},
+                                                            {1234567.8, "1,234,567.8"},
                                                             {999.999, "1,000.0"}};
     for (const auto& [rate, text] : rates)
         EXPECT_EQ(BitrateText(rate), text) << rate;
@@ -130,8 +133,8 @@ TEST_F(TaskModelTest, HistoryCategoryListsNewestFirstAndIsRebuiltOnEverySelectio
     s1->SetSourceFileSize(10 * 1024 + 5);
     s1->SetDuration(3725.5);
     const auto older = Finished(*s1, films, QDateTime(QDate(2026, 1, 1), QTime(9, 0)));
-    const auto newer =
-        Finished(*Request("/v/two.mov", "/v/gone.mp4", films), films, QDateTime(QDate(2026, 1, 2), QTime(9, 0)));
+    const auto newer = Finished(*Request("/v/two.mov", "/v/gone.mp4", films), films,
+                                QDateTime(QDate(2026, 1, 2), QTime(9, 0)));
 
     tree_.LoadCategories();
     TConvertedNode* node = tree_.FindCategory(films);
@@ -188,7 +191,7 @@ TEST_F(TaskModelTest, UnfinishedRowsComeBackOnceAsFailedAndADamagedOneStillLoads
     EXPECT_TRUE(view_.rows[2]->Settings().SourceFiles().isEmpty());
 
     node.LoadTaskList(&view_);
-    EXPECT_EQ(view_.rows.size(), 3u); // read once per run
+    EXPECT_EQ(view_.rows.size(), 3u);       // read once per run
     EXPECT_FALSE(restored->HasConverter()); // listing made no converter
 }
 

@@ -8,8 +8,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <ostream>
 #include <functional>
+#include <ostream>
 
 namespace vc::test {
 namespace {
@@ -28,7 +28,9 @@ void CopyAll(TAVConvertOptions& o) {
     o.SubtitleOptions()->SetSubtitleStreamCopy(true);
 }
 
-void PrintTo(const CopyCase& c, std::ostream* os) { *os << c.input << " -> " << c.extension; }
+void PrintTo(const CopyCase& c, std::ostream* os) {
+    *os << c.input << " -> " << c.extension;
+}
 
 class StreamCopy : public ::testing::TestWithParam<CopyCase> {};
 
@@ -72,24 +74,27 @@ INSTANTIATE_TEST_SUITE_P(
     Containers, StreamCopy,
     ::testing::Values(
         CopyCase{"h264_aac.mp4", "mp4", kH264Aac, kFrame}, CopyCase{"h264_aac.mp4", "mkv", kH264Aac, kFrame},
-        CopyCase{"h264_aac.mp4", "ts", kH264Aac, kFrame}, CopyCase{"h264_aac.mp4", "avi", kH264Aac, 3 * kFrame},
-        CopyCase{"mpeg2_mp2.mpg", "ts", kMpeg2Mp2, kFrame}, CopyCase{"mpeg2_mp2.mpg", "avi", kMpeg2Mp2, 2 * kFrame},
+        CopyCase{"h264_aac.mp4", "ts", kH264Aac, kFrame},
+        CopyCase{"h264_aac.mp4", "avi", kH264Aac, 3 * kFrame},
+        CopyCase{"mpeg2_mp2.mpg", "ts", kMpeg2Mp2, kFrame},
+        CopyCase{"mpeg2_mp2.mpg", "avi", kMpeg2Mp2, 2 * kFrame},
         CopyCase{"mpeg2.ts", "mkv", kMpeg2Mp2, kFrame}, CopyCase{"mpeg2.ts", "ts", kMpeg2Mp2, kFrame},
         CopyCase{"mpeg2.ts", "avi", kMpeg2Mp2, kFrame},
         // One video, one audio and one subtitle stream of the three-track input.
         CopyCase{"two_audio_subs.mkv", "mkv", {"video:h264", "audio:aac", "subtitle:subrip"}, kFrame},
         CopyCase{"two_audio_subs.mkv", "mp4", kH264Aac, kFrame,
                  [](TAVConvertOptions& o) { o.SubtitleOptions()->SetSubtitleDisable(true); }},
-        CopyCase{"audio.mp3", "mkv", {"audio:mp3"}, kAacPacket}, CopyCase{"audio.mp3", "avi", {"audio:mp3"}, kAacPacket},
+        CopyCase{"audio.mp3", "mkv", {"audio:mp3"}, kAacPacket},
+        CopyCase{"audio.mp3", "avi", {"audio:mp3"}, kAacPacket},
         // A transport stream's duration is estimated from its time stamps: three packets off.
         CopyCase{"audio.mp3", "ts", {"audio:mp3"}, 4 * 0.026},
         CopyCase{"audio.wav", "mkv", {"audio:pcm_s16le"}, kAacPacket},
         CopyCase{"audio.wav", "avi", {"audio:pcm_s16le"}, kAacPacket},
         // MP4 keeps chapters in a text track of their own.
         CopyCase{"chapters.mkv", "mp4", {"video:h264", "audio:aac", "data:bin_data"}, kFrame},
-        CopyCase{"chapters.mkv", "mkv", kH264Aac, kFrame},
-        CopyCase{"vfr.mkv", "mp4", kH264Aac, kFrame}, CopyCase{"vfr.mkv", "mkv", kH264Aac, kFrame},
-        CopyCase{"odd_size.mp4", "mkv", kH264Aac, kFrame}, CopyCase{"odd_size.mp4", "ts", kH264Aac, kFrame},
+        CopyCase{"chapters.mkv", "mkv", kH264Aac, kFrame}, CopyCase{"vfr.mkv", "mp4", kH264Aac, kFrame},
+        CopyCase{"vfr.mkv", "mkv", kH264Aac, kFrame}, CopyCase{"odd_size.mp4", "mkv", kH264Aac, kFrame},
+        CopyCase{"odd_size.mp4", "ts", kH264Aac, kFrame},
         CopyCase{"odd_size.mp4", "avi", kH264Aac, 3 * kFrame}),
     [](const ::testing::TestParamInfo<CopyCase>& info) {
         std::string name = std::string(info.param.input) + "_to_" + info.param.extension;

@@ -74,8 +74,9 @@ TEST_F(CopyOptions, MetadataLinesWinOverTheInputsAndChaptersAreTrimmed) {
     EXPECT_EQ(Ffprobe(out, {"-show_entries", "format_tags=title"}), "Mine\n");
     EXPECT_EQ(Ffprobe(out, {"-show_entries", "format_tags=artist"}), "Me\n");
     // Chapters 3-6 s and 6-9 s of the input, seen from 4 s and cut at 4 s of output.
-    EXPECT_EQ(Ffprobe(out, {"-show_chapters", "-show_entries", "chapter=start_time,end_time:chapter_tags=title"}),
-              "0.000000,2.000000,Two\n2.000000,4.000000,Three\n");
+    EXPECT_EQ(
+        Ffprobe(out, {"-show_chapters", "-show_entries", "chapter=start_time,end_time:chapter_tags=title"}),
+        "0.000000,2.000000,Two\n2.000000,4.000000,Three\n");
 }
 
 TEST_F(CopyOptions, StartAndLengthCutAtTheKeyFrameBeforeTheStart) {
@@ -85,8 +86,9 @@ TEST_F(CopyOptions, StartAndLengthCutAtTheKeyFrameBeforeTheStart) {
     ASSERT_EQ(record.completed, 1) << converter.LastError();
     EXPECT_NEAR(ProbeDuration(out), 3.0, 0.1);
     // Key frames every second: the copy starts on the one at 2 s and holds 3 s of 25 fps.
-    EXPECT_EQ(Ffprobe(out, {"-select_streams", "v", "-count_packets", "-show_entries", "stream=nb_read_packets"}),
-              "75\n");
+    EXPECT_EQ(
+        Ffprobe(out, {"-select_streams", "v", "-count_packets", "-show_entries", "stream=nb_read_packets"}),
+        "75\n");
     EXPECT_TRUE(DecodesCleanly(out));
 }
 

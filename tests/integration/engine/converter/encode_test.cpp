@@ -27,8 +27,9 @@ struct Conversion {
 
     Conversion() {
         Record(converter, record);
-        QObject::connect(&converter, &TAVConverter::OnLog, &converter,
-                         [this](int, const QString& line) { log.push_back(line.toStdString()); }, Qt::DirectConnection);
+        QObject::connect(
+            &converter, &TAVConverter::OnLog, &converter,
+            [this](int, const QString& line) { log.push_back(line.toStdString()); }, Qt::DirectConnection);
     }
     TAVConvertOptions* options() { return converter.ConvertOptions(); }
     std::filesystem::path Run(const std::filesystem::path& input, const std::string& name) {
@@ -39,14 +40,15 @@ struct Conversion {
         return out;
     }
     bool Logged(const std::string& text) const {
-        return std::any_of(log.begin(), log.end(), [&](const std::string& l) { return l.find(text) != std::string::npos; });
+        return std::any_of(log.begin(), log.end(),
+                           [&](const std::string& l) { return l.find(text) != std::string::npos; });
     }
 };
 
 // Raw signed 16-bit samples of a file's first audio stream, decoded by the ffmpeg program.
 std::vector<int16_t> Samples(const std::filesystem::path& file) {
-    const ProcessResult r =
-        RunProcess("ffmpeg", {"-nostdin", "-v", "error", "-i", file.string(), "-map", "0:a:0", "-f", "s16le", "-"});
+    const ProcessResult r = RunProcess(
+        "ffmpeg", {"-nostdin", "-v", "error", "-i", file.string(), "-map", "0:a:0", "-f", "s16le", "-"});
     std::vector<int16_t> samples(r.out.size() / 2);
     std::memcpy(samples.data(), r.out.data(), samples.size() * 2);
     return samples;
@@ -60,7 +62,9 @@ struct EncodeCase {
     const char* size; // "W,H" of the video, or "" for none
 };
 
-void PrintTo(const EncodeCase& c, std::ostream* os) { *os << c.input << " -> " << c.output; }
+void PrintTo(const EncodeCase& c, std::ostream* os) {
+    *os << c.input << " -> " << c.output;
+}
 
 class ReEncode : public ::testing::TestWithParam<EncodeCase> {};
 
@@ -71,7 +75,8 @@ TEST_P(ReEncode, DecodesWithTheChosenCodecsSizeAndDuration) {
         c.configure(*run.options());
     const auto out = run.Run(Media(c.input), c.output);
     ASSERT_EQ(run.record.completed, 1);
-    ASSERT_TRUE(run.converter.LastError().empty()) << run.converter.LastError() << " / " << run.converter.LastLog();
+    ASSERT_TRUE(run.converter.LastError().empty())
+        << run.converter.LastError() << " / " << run.converter.LastLog();
     auto streams = ProbeStreams(out);
     for (auto& s : streams)
         s.erase(std::remove(s.begin(), s.end(), ','), s.end());
@@ -87,26 +92,32 @@ TEST_P(ReEncode, DecodesWithTheChosenCodecsSizeAndDuration) {
 
 INSTANTIATE_TEST_SUITE_P(
     Encoders, ReEncode,
-    ::testing::Values(
-        EncodeCase{"h264_aac.mp4", "out.mp4", {}, {"video:h264", "audio:aac"}, "320,240"},
-        EncodeCase{"h264_aac.mp4", "small.avi",
-                   [](TAVConvertOptions& o) {
-                       o.VideoOptions()->SetFrameWidth(160);
-                       o.VideoOptions()->SetFrameHeight(120);
-                   },
-                   {"video:mpeg4", "audio:mp3"}, "160,120"},
-        EncodeCase{"mpeg2_mp2.mpg", "out.mkv", {}, {"video:h264", "audio:vorbis"}, "352,288"},
-        EncodeCase{"odd_size.mp4", "odd.mp4", {}, {"video:h264", "audio:aac"}, "642,362"},
-        // 4:2:0 needs even sizes: one column and one line less rather than a refusal.
-        EncodeCase{"odd_321x241.avi", "odd.mp4", {}, {"video:h264", "audio:aac"}, "320,240"},
-        EncodeCase{"vfr.mkv", "vfr.mp4", {}, {"video:h264", "audio:aac"}, "320,240"},
-        EncodeCase{"audio.wav", "audio.mp3", {}, {"audio:mp3"}, ""},
-        EncodeCase{"two_audio_subs.mkv", "subs.mp4",
-                   [](TAVConvertOptions& o) { o.SubtitleOptions()->SetSubtitleCodecName("mov_text"); },
-                   {"video:h264", "audio:aac", "subtitle:mov_text"}, "320,240"},
-        EncodeCase{"h264_aac.mp4", "copy_video.mkv",
-                   [](TAVConvertOptions& o) { o.VideoOptions()->SetVideoStreamCopy(true); },
-                   {"video:h264", "audio:vorbis"}, "320,240"}),
+    ::testing::Values(EncodeCase{"h264_aac.mp4", "out.mp4", {}, {"video:h264", "audio:aac"}, "320,240"},
+                      EncodeCase{"h264_aac.mp4",
+                                 "small.avi",
+                                 [](TAVConvertOptions& o) {
+                                     o.VideoOptions()->SetFrameWidth(160);
+                                     o.VideoOptions()->SetFrameHeight(120);
+                                 },
+                                 {"video:mpeg4", "audio:mp3"},
+                                 "160,120"},
+                      EncodeCase{"mpeg2_mp2.mpg", "out.mkv", {}, {"video:h264", "audio:vorbis"}, "352,288"},
+                      EncodeCase{"odd_size.mp4", "odd.mp4", {}, {"video:h264", "audio:aac"}, "642,362"},
+                      // 4:2:0 needs even sizes: one column and one line less rather than a refusal.
+                      EncodeCase{"odd_321x241.avi", "odd.mp4", {}, {"video:h264", "audio:aac"}, "320,240"},
+                      EncodeCase{"vfr.mkv", "vfr.mp4", {}, {"video:h264", "audio:aac"}, "320,240"},
+                      EncodeCase{"audio.wav", "audio.mp3", {}, {"audio:mp3"}, ""},
+                      EncodeCase{
+                          "two_audio_subs.mkv",
+                          "subs.mp4",
+                          [](TAVConvertOptions& o) { o.SubtitleOptions()->SetSubtitleCodecName("mov_text"); },
+                          {"video:h264", "audio:aac", "subtitle:mov_text"},
+                          "320,240"},
+                      EncodeCase{"h264_aac.mp4",
+                                 "copy_video.mkv",
+                                 [](TAVConvertOptions& o) { o.VideoOptions()->SetVideoStreamCopy(true); },
+                                 {"video:h264", "audio:vorbis"},
+                                 "320,240"}),
     [](const ::testing::TestParamInfo<EncodeCase>& info) { return "case" + std::to_string(info.index); });
 
 TEST(Encode, VolumeScalesSixteenBitSamplesExactly) {
@@ -165,7 +176,8 @@ TEST(Encode, SampleRateAndFrameRateAreFittedToTheEncoder) {
         const auto out = run.Run(Media("h264_aac.mp4"), "out.avi");
         if (*c.frames) {
             ASSERT_TRUE(run.converter.LastError().empty()) << run.converter.LastError();
-            const std::string counted = Ffprobe(out, {"-count_frames", "-show_entries", "stream=nb_read_frames"});
+            const std::string counted =
+                Ffprobe(out, {"-count_frames", "-show_entries", "stream=nb_read_frames"});
             EXPECT_EQ(counted.substr(0, counted.find_first_of(",\n")), c.frames);
             EXPECT_NE(Ffprobe(out, {"-show_entries", "stream=r_frame_rate"}).find("25/1"), std::string::npos);
         } else {
@@ -184,7 +196,8 @@ TEST(Encode, VideoBufferHandlerChangesTheEncodedPicture) {
     QObject::connect(&run.converter, &TAVConverter::OnVideoBuffer, &run.converter,
                      [&](TAVBitmap* bitmap, qint64, bool* modified) {
                          ++calls;
-                         bitmap_ok = bitmap_ok && bitmap->Width == 320 && bitmap->Height == 240 && bitmap->Bits;
+                         bitmap_ok =
+                             bitmap_ok && bitmap->Width == 320 && bitmap->Height == 240 && bitmap->Bits;
                          // The first stored rows are the bottom of the picture: a red 16x16 corner.
                          for (int y = 0; y < 16; ++y)
                              for (int x = 0; x < 16; ++x) {
@@ -197,10 +210,12 @@ TEST(Encode, VideoBufferHandlerChangesTheEncodedPicture) {
     ASSERT_EQ(run.record.completed, 1) << run.converter.LastError();
     EXPECT_EQ(calls, 125);
     EXPECT_TRUE(bitmap_ok);
-    const ProcessResult r = RunProcess("ffmpeg", {"-nostdin", "-v", "error", "-i", out.string(), "-frames:v", "1",
-                                                  "-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
+    const ProcessResult r = RunProcess("ffmpeg", {"-nostdin", "-v", "error", "-i", out.string(), "-frames:v",
+                                                  "1", "-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
     ASSERT_EQ(r.out.size(), 320u * 240 * 3);
-    auto pixel = [&](int x, int y) { return reinterpret_cast<const uint8_t*>(r.out.data()) + (y * 320 + x) * 3; };
+    auto pixel = [&](int x, int y) {
+        return reinterpret_cast<const uint8_t*>(r.out.data()) + (y * 320 + x) * 3;
+    };
     const uint8_t* bottom_left = pixel(4, 235);
     EXPECT_GT(bottom_left[0], 200);
     EXPECT_LT(bottom_left[1], 60);
@@ -224,7 +239,8 @@ TEST(Encode, TwoPassWritesAndReadsItsLogInTheCurrentFolder) {
         run.options()->VideoOptions()->SetBitrate(200000);
         run.options()->VideoOptions()->SetPass(p.pass);
         const auto out = run.Run(Media("h264_aac.mp4"), "out.avi");
-        EXPECT_EQ(run.converter.LastError().empty(), p.ok) << "pass " << p.pass << ": " << run.converter.LastError();
+        EXPECT_EQ(run.converter.LastError().empty(), p.ok)
+            << "pass " << p.pass << ": " << run.converter.LastError();
         if (p.ok) {
             EXPECT_TRUE(DecodesCleanly(out));
         }
@@ -237,10 +253,11 @@ TEST(Encode, AudioSyncFillsALateStartWithSilence) {
     TempDir media;
     const auto late = media / "late_audio.mkv";
     // Audio that begins 0.5 s after the picture.
-    const ProcessResult made = RunProcess(
-        "ffmpeg", {"-nostdin", "-v", "error", "-f", "lavfi", "-i", "testsrc=size=160x120:rate=25:duration=3",
-                   "-itsoffset", "0.5", "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=8000:duration=2.5",
-                   "-c:v", "mpeg4", "-c:a", "pcm_s16le", late.string()});
+    const ProcessResult made =
+        RunProcess("ffmpeg", {"-nostdin", "-v", "error", "-f", "lavfi", "-i",
+                              "testsrc=size=160x120:rate=25:duration=3", "-itsoffset", "0.5", "-f", "lavfi",
+                              "-i", "sine=frequency=440:sample_rate=8000:duration=2.5", "-c:v", "mpeg4",
+                              "-c:a", "pcm_s16le", late.string()});
     ASSERT_EQ(made.exit_code, 0) << made.err;
     struct Case {
         int sync_method;
@@ -264,8 +281,8 @@ TEST(Encode, AudioSyncFillsALateStartWithSilence) {
 
 // The MD5 of every decoded picture of a file's video, in order.
 std::vector<std::string> PictureHashes(const std::filesystem::path& file) {
-    const ProcessResult r = RunProcess("ffmpeg", {"-nostdin", "-v", "error", "-i", file.string(), "-map", "0:v:0",
-                                                  "-f", "framemd5", "-"});
+    const ProcessResult r = RunProcess(
+        "ffmpeg", {"-nostdin", "-v", "error", "-i", file.string(), "-map", "0:v:0", "-f", "framemd5", "-"});
     std::vector<std::string> hashes;
     std::istringstream lines(r.out);
     for (std::string line; std::getline(lines, line);)
@@ -284,10 +301,10 @@ TEST(Encode, DeinterlacingMatchesTheDeinterlaceFilterOrIsLeftOutWithAnError) {
         SCOPED_TRACE(c.size);
         // Two fields of a 50 fps source woven into each of 25 frames: every frame is combed.
         const auto combed = media / (std::string("combed_") + c.size + ".mkv");
-        const ProcessResult made = RunProcess(
-            "ffmpeg", {"-nostdin", "-y", "-v", "error", "-f", "lavfi", "-i",
-                       std::string("testsrc2=size=") + c.size + ":rate=50:duration=1", "-vf",
-                       "tinterlace=mode=interleave_top", "-c:v", "ffv1", combed.string()});
+        const ProcessResult made =
+            RunProcess("ffmpeg", {"-nostdin", "-y", "-v", "error", "-f", "lavfi", "-i",
+                                  std::string("testsrc2=size=") + c.size + ":rate=50:duration=1", "-vf",
+                                  "tinterlace=mode=interleave_top", "-c:v", "ffv1", combed.string()});
         ASSERT_EQ(made.exit_code, 0) << made.err;
         std::vector<std::string> outputs[2];
         for (const bool deinterlace : {false, true}) {
@@ -325,8 +342,9 @@ TEST(Encode, BitmapSubtitlesAreReEncodedAndDvbOnesSentTwice) {
                                     "-frames:v", "1", image.string()})
                   .exit_code,
               0);
-    ASSERT_EQ(RunProcess("ffmpeg", {"-nostdin", "-v", "error", "-f", "lavfi", "-i",
-                                    "testsrc=size=352x288:rate=25:duration=3", "-target", "pal-dvd", plain.string()})
+    ASSERT_EQ(RunProcess("ffmpeg",
+                         {"-nostdin", "-v", "error", "-f", "lavfi", "-i",
+                          "testsrc=size=352x288:rate=25:duration=3", "-target", "pal-dvd", plain.string()})
                   .exit_code,
               0);
     {
@@ -336,8 +354,8 @@ TEST(Encode, BitmapSubtitlesAreReEncodedAndDvbOnesSentTwice) {
           << "<spu start=\"00:00:01.60\" end=\"00:00:02.40\" image=\"" << image.string() << "\"/>"
           << "</stream></subpictures>";
     }
-    const ProcessResult muxed = RunProcess(
-        "sh", {"-c", "spumux -s 0 \"$1\" < \"$2\" > \"$3\"", "sh", xml.string(), plain.string(), subbed.string()});
+    const ProcessResult muxed = RunProcess("sh", {"-c", "spumux -s 0 \"$1\" < \"$2\" > \"$3\"", "sh",
+                                                  xml.string(), plain.string(), subbed.string()});
     ASSERT_EQ(muxed.exit_code, 0) << muxed.err;
     const struct {
         const char* output;
@@ -367,11 +385,11 @@ TEST(Encode, TurnedPicturesAreEncodedUprightAndCopiesKeepTheirTurn) {
     for (const char* degrees : {"90", "180", "270"}) {
         SCOPED_TRACE(std::string(degrees) + " degrees");
         const auto turned = media / (std::string("turned") + degrees + ".mp4");
-        ASSERT_EQ(RunProcess("ffmpeg", {"-nostdin", "-y", "-v", "error", "-i", Media("h264_aac.mp4").string(),
-                                        "-c", "copy", "-metadata:s:v", std::string("rotate=") + degrees,
-                                        turned.string()})
-                      .exit_code,
-                  0);
+        ASSERT_EQ(
+            RunProcess("ffmpeg", {"-nostdin", "-y", "-v", "error", "-i", Media("h264_aac.mp4").string(), "-c",
+                                  "copy", "-metadata:s:v", std::string("rotate=") + degrees, turned.string()})
+                .exit_code,
+            0);
         const auto reference = media / "upright.mkv";
         ASSERT_EQ(RunProcess("ffmpeg", {"-nostdin", "-y", "-v", "error", "-i", turned.string(), "-an", "-c:v",
                                         "ffv1", reference.string()})
@@ -393,7 +411,8 @@ TEST(Encode, TurnedPicturesAreEncodedUprightAndCopiesKeepTheirTurn) {
         copy.options()->AudioOptions()->SetAudioStreamCopy(true);
         const auto copied = copy.Run(turned, "copy.mp4");
         ASSERT_EQ(copy.record.completed, 1) << copy.converter.LastError();
-        const std::vector<std::string> rotation{"-select_streams", "v", "-show_entries", "stream_side_data=rotation"};
+        const std::vector<std::string> rotation{"-select_streams", "v", "-show_entries",
+                                                "stream_side_data=rotation"};
         EXPECT_EQ(Ffprobe(copied, rotation), Ffprobe(turned, rotation));
         EXPECT_NE(Ffprobe(copied, rotation).find_first_of("0123456789"), std::string::npos);
     }
@@ -404,9 +423,27 @@ TEST(Encode, TurnedPicturesAreEncodedUprightAndCopiesKeepTheirTurn) {
 TEST(Encode, ACoverPictureStaysACoverOrIsLeftOut) {
     TempDir media;
     const auto song = media / "cover.mp3";
-    ASSERT_EQ(RunProcess("ffmpeg", {"-nostdin", "-v", "error", "-i", Media("audio.mp3").string(), "-f", "lavfi",
-                                    "-i", "testsrc=size=300x300:duration=1", "-frames:v", "1", "-map", "0:a", "-map",
-                                    "1:v", "-c:a", "copy", "-c:v", "mjpeg", "-disposition:v", "attached_pic",
+    ASSERT_EQ(RunProcess("ffmpeg", {"-nostdin",
+                                    "-v",
+                                    "error",
+                                    "-i",
+                                    Media("audio.mp3").string(),
+                                    "-f",
+                                    "lavfi",
+                                    "-i",
+                                    "testsrc=size=300x300:duration=1",
+                                    "-frames:v",
+                                    "1",
+                                    "-map",
+                                    "0:a",
+                                    "-map",
+                                    "1:v",
+                                    "-c:a",
+                                    "copy",
+                                    "-c:v",
+                                    "mjpeg",
+                                    "-disposition:v",
+                                    "attached_pic",
                                     song.string()})
                   .exit_code,
               0);

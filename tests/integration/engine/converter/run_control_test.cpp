@@ -192,7 +192,9 @@ struct OpenFailure {
 
 class FailureBeforeTranscoding : public ::testing::TestWithParam<OpenFailure> {};
 
-void PrintTo(const OpenFailure& f, std::ostream* os) { *os << f.what; }
+void PrintTo(const OpenFailure& f, std::ostream* os) {
+    *os << f.what;
+}
 
 TEST_P(FailureBeforeTranscoding, IsReportedAndLeavesTheConverterReusable) {
     const OpenFailure& f = GetParam();
@@ -245,7 +247,9 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     "Could not open file:"},
         OpenFailure{"bad stream map line",
-                    [](TAVConverter& c, const TempDir&) { c.ConvertOptions()->SetStreamMaps({"0=0", "x=1"}); },
+                    [](TAVConverter& c, const TempDir&) {
+                        c.ConvertOptions()->SetStreamMaps({"0=0", "x=1"});
+                    },
                     "Invalid stream map"},
         OpenFailure{"unknown formats",
                     [](TAVConverter& c, const TempDir&) {
@@ -259,11 +263,12 @@ INSTANTIATE_TEST_SUITE_P(
                         c.SetOutputFiles({QString::fromStdString((d / "file" / "out.mkv").string())});
                     },
                     "Could not open file"},
-        OpenFailure{"second input fails after the first opened",
-                    [](TAVConverter& c, const TempDir&) {
-                        c.SetInputFiles({c.InputFiles()[0], QString::fromStdString(Media("garbage.mp4").string())});
-                    },
-                    "Could not open file:"}),
+        OpenFailure{
+            "second input fails after the first opened",
+            [](TAVConverter& c, const TempDir&) {
+                c.SetInputFiles({c.InputFiles()[0], QString::fromStdString(Media("garbage.mp4").string())});
+            },
+            "Could not open file:"}),
     [](const ::testing::TestParamInfo<OpenFailure>& info) { return "case" + std::to_string(info.index); });
 
 } // namespace

@@ -92,7 +92,8 @@ TEST(DvdStream, SeeksAsTheReaderExpects) {
     ASSERT_EQ(stream.Seek(size - 4 * 2048, TSeekOrigin::soBeginning), size - 4 * 2048);
     ASSERT_EQ(stream.Seek(100 * 2048 + 5, TSeekOrigin::soBeginning), 100 * 2048 + 5);
     ASSERT_EQ(stream.Read(buf, 100), 100);
-    EXPECT_TRUE(Slice({buf, buf + 100}, 0, 100) == Slice(vob, base + 100 * 2048 + 5, base + 100 * 2048 + 105));
+    EXPECT_TRUE(Slice({buf, buf + 100}, 0, 100) ==
+                Slice(vob, base + 100 * 2048 + 5, base + 100 * 2048 + 105));
 
     EXPECT_EQ(stream.Seek(size + 123456, TSeekOrigin::soBeginning), size);
     EXPECT_EQ(stream.Read(buf, 100), 0);

@@ -69,8 +69,8 @@ TEST(PreviewSnapshot, MatchesFfmpegAtTheSameTime) {
     TStreamRegistration program_stream(std::make_shared<FileStream>(Media("mpeg2_mp2.mpg")));
     // A phone clip's pictures, stored turned with a display matrix: shown upright.
     const auto turned = dir / "turned.mp4";
-    ASSERT_EQ(RunProcess("ffmpeg", {"-nostdin", "-v", "error", "-i", Media("h264_aac.mp4").string(), "-c", "copy",
-                                    "-metadata:s:v", "rotate=90", turned.string()})
+    ASSERT_EQ(RunProcess("ffmpeg", {"-nostdin", "-v", "error", "-i", Media("h264_aac.mp4").string(), "-c",
+                                    "copy", "-metadata:s:v", "rotate=90", turned.string()})
                   .exit_code,
               0);
     struct Case {

@@ -31,15 +31,18 @@ TEST(VideoFilters, DrawtextRendersTypedTextExactly) {
     filter.SetFontSize(16);
     filter.SetFontColor(0xFFFFFF);
     const QString graph = BuildVideoFilters({&filter});
-    const QString reference = QStringLiteral("drawtext=fontfile=%1:textfile=%2:expansion=none:x=4:y=4:fontsize=16:"
-                                             "fontcolor=0xFFFFFFFF:boxcolor=0x00000000")
-                                  .arg(font, QString::fromStdString((dir / "text.txt").string()));
+    const QString reference =
+        QStringLiteral("drawtext=fontfile=%1:textfile=%2:expansion=none:x=4:y=4:fontsize=16:"
+                       "fontcolor=0xFFFFFFFF:boxcolor=0x00000000")
+            .arg(font, QString::fromStdString((dir / "text.txt").string()));
     auto render = [&](const QString& vf, const std::string& out) {
         QProcess p;
-        p.start("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i", "color=c=black:s=320x80:d=0.04", "-vf", vf,
-                           "-frames:v", "1", "-f", "rawvideo", "-pix_fmt", "gray", QString::fromStdString(out)});
+        p.start("ffmpeg",
+                {"-v", "error", "-y", "-f", "lavfi", "-i", "color=c=black:s=320x80:d=0.04", "-vf", vf,
+                 "-frames:v", "1", "-f", "rawvideo", "-pix_fmt", "gray", QString::fromStdString(out)});
         EXPECT_TRUE(p.waitForFinished(30000));
-        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString() << "\ngraph: " << vf.toStdString();
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString()
+                                   << "\ngraph: " << vf.toStdString();
         QFile f(QString::fromStdString(out));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     };

@@ -22,13 +22,20 @@ namespace vc {
 namespace {
 
 // The codec ffprobe names for each encoder a profile writes (older names included).
-const std::map<QString, std::string> kVideoCodecs = {
-    {"libx264", "h264"}, {"mpeg4", "mpeg4"}, {"libxvid", "mpeg4"}, {"h263", "h263"}, {"wmv2", "wmv2"},
-    {"mpeg2video", "mpeg2video"}, {"mpeg1video", "mpeg1video"}, {"msmpeg4", "msmpeg4v3"}, {"rv20", "rv20"},
-    {"flv", "flv1"}, {"gif", "gif"}};
+const std::map<QString, std::string> kVideoCodecs = {{"libx264", "h264"},
+                                                     {"mpeg4", "mpeg4"},
+                                                     {"libxvid", "mpeg4"},
+                                                     {"h263", "h263"},
+                                                     {"wmv2", "wmv2"},
+                                                     {"mpeg2video", "mpeg2video"},
+                                                     {"mpeg1video", "mpeg1video"},
+                                                     {"msmpeg4", "msmpeg4v3"},
+                                                     {"rv20", "rv20"},
+                                                     {"flv", "flv1"},
+                                                     {"gif", "gif"}};
 const std::map<QString, std::string> kAudioCodecs = {
-    {"libfaac", "aac"}, {"libmp3lame", "mp3"}, {"wmav2", "wmav2"}, {"ac3", "ac3"}, {"mp2", "mp2"},
-    {"pcm_s16le", "pcm_s16le"}, {"real_144", "ra_144"}, {"libopencore_amrnb", "amr_nb"}};
+    {"libfaac", "aac"}, {"libmp3lame", "mp3"},      {"wmav2", "wmav2"},     {"ac3", "ac3"},
+    {"mp2", "mp2"},     {"pcm_s16le", "pcm_s16le"}, {"real_144", "ra_144"}, {"libopencore_amrnb", "amr_nb"}};
 
 // Profiles whose own recipe cannot be written for this source, and why.
 const std::map<QString, const char*> kKnownExceptions = {
@@ -41,7 +48,8 @@ const std::map<QString, const char*> kRateFittedByEncoder = {
 
 // The encoder of this codec, by any name FFmpeg 5.1 knows it under; false when the build lacks it.
 bool EncoderAvailable(const QString& name) {
-    static const std::map<QString, const char*> kCurrent = {{"libfaac", "aac"}, {"libopencore_amrnb", "libopencore_amrnb"}};
+    static const std::map<QString, const char*> kCurrent = {{"libfaac", "aac"},
+                                                            {"libopencore_amrnb", "libopencore_amrnb"}};
     const auto it = kCurrent.find(name);
     const std::string current = it == kCurrent.end() ? name.toStdString() : it->second;
     return avcodec_find_encoder_by_name(current.c_str()) != nullptr;
@@ -91,7 +99,8 @@ TEST_P(ProfileMatrix, Converts) {
         std::chrono::seconds(240));
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     auto row = [&](const std::string& result) {
-        std::printf("MATRIX | %-50s | %-24s | %5.1f s\n", description.toStdString().c_str(), result.c_str(), seconds);
+        std::printf("MATRIX | %-50s | %-24s | %5.1f s\n", description.toStdString().c_str(), result.c_str(),
+                    seconds);
     };
     if (run.err.find("re-encoding is not available") != std::string::npos) {
         row("skipped: no encoding");
@@ -129,16 +138,20 @@ TEST_P(ProfileMatrix, Converts) {
         const std::string dot_ext = (ext.front().isDigit() ? ext.mid(1) : ext).toStdString();
         const std::string first = "hd720_h264_aac1" + dot_ext;
         EXPECT_TRUE(std::filesystem::exists(dir.path() / first)) << first;
-        EXPECT_TRUE(std::filesystem::exists(dir.path() / ("hd720_h264_aac2" + dot_ext))) << "only one picture was written";
+        EXPECT_TRUE(std::filesystem::exists(dir.path() / ("hd720_h264_aac2" + dot_ext)))
+            << "only one picture was written";
         out = dir.path() / first;
     }
     std::string errors;
     EXPECT_TRUE(test::DecodesCleanly(out, &errors)) << errors;
 
-    const auto video = Split(test::Ffprobe(out, {"-select_streams", "v:0", "-show_entries",
-                                                 "stream=codec_name,width,height,r_frame_rate,avg_frame_rate"}), ',');
-    const auto audio =
-        Split(test::Ffprobe(out, {"-select_streams", "a:0", "-show_entries", "stream=codec_name,sample_rate,channels"}), ',');
+    const auto video =
+        Split(test::Ffprobe(out, {"-select_streams", "v:0", "-show_entries",
+                                  "stream=codec_name,width,height,r_frame_rate,avg_frame_rate"}),
+              ',');
+    const auto audio = Split(test::Ffprobe(out, {"-select_streams", "a:0", "-show_entries",
+                                                 "stream=codec_name,sample_rate,channels"}),
+                             ',');
     if (!options.VideoOptions()->VideoDisable() && qobject_cast<TAVImageProfile*>(profile) == nullptr) {
         ASSERT_EQ(video.size(), 5u) << "no video stream";
         if (const auto it = kVideoCodecs.find(vcodec); it != kVideoCodecs.end()) {

@@ -42,8 +42,7 @@ public:
 };
 
 // Runs `body` on a fresh thread registered for `target`, as a converter's worker is.
-template <typename F>
-void OnRegisteredThread(LibraryLogTarget* target, F body) {
+template <typename F> void OnRegisteredThread(LibraryLogTarget* target, F body) {
     std::thread t([&] {
         ThreadRegistry::Add(std::this_thread::get_id(), target);
         body();
@@ -118,8 +117,9 @@ TEST(LogRouting, LongLinesAreCutTo1024BytesWithoutSplittingACharacter) {
 TEST(LogRouting, ConverterForwardsByItsLogLevelAndKeepsTheLastLine) {
     TAVConverter converter;
     std::vector<std::string> seen;
-    QObject::connect(&converter, &TAVConverter::OnLog, &converter,
-                     [&](int, const QString& text) { seen.push_back(text.toStdString()); }, Qt::DirectConnection);
+    QObject::connect(
+        &converter, &TAVConverter::OnLog, &converter,
+        [&](int, const QString& text) { seen.push_back(text.toStdString()); }, Qt::DirectConnection);
     OnRegisteredThread(&converter, [] {
         av_log(nullptr, AV_LOG_INFO, "informational\n");
         av_log(nullptr, AV_LOG_ERROR, "an error\n");

@@ -27,14 +27,15 @@ TEST(ProgressMath, ProgressFollowsTheShareOfThePlannedOutput) {
         {"start 10 s, length 20 s of 100 s: 5 s done", 10 * kSecond, 20 * kSecond, 100.0, 5.0, 25},
         {"start only: the rest of the input is planned", 10 * kSecond, kForever, 30.0, 10.0, 50},
         {"length shorter than the input", 0, 4 * kSecond, 10.0, 1.0, 25},
-        {"half rounds to even (down)", 0, kForever, 200.0, 1.0, 0},  // 0.5 -> 0
-        {"half rounds to even (up)", 0, kForever, 200.0, 3.0, 2},    // 1.5 -> 2
+        {"half rounds to even (down)", 0, kForever, 200.0, 1.0, 0}, // 0.5 -> 0
+        {"half rounds to even (up)", 0, kForever, 200.0, 3.0, 2},   // 1.5 -> 2
         {"not clamped above 100", 0, kForever, 10.0, 12.0, 120},
         {"nothing planned after the start", 20 * kSecond, kForever, 10.0, 1.0, 0},
         {"zero length", 0, 0, 10.0, 1.0, 0},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(ComputeProgress(c.start_us, c.recording_us, c.duration_s, c.converted_s), c.expected) << c.what;
+        EXPECT_EQ(ComputeProgress(c.start_us, c.recording_us, c.duration_s, c.converted_s), c.expected)
+            << c.what;
 }
 
 TEST(ProgressMath, ElapsedAndRemaining) {

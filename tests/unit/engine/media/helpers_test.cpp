@@ -14,7 +14,8 @@ namespace vc {
 
 TEST(FormatSeconds, HoursAreNotWrappedAndFieldsAreNotPadded) {
     const std::pair<int64_t, const char*> cases[] = {
-        {3725, "1:2:5"}, {362439, "100:40:39"}, {59, "0:0:59"}, {0, "0:0:0"}, {86400, "24:0:0"}, {-61, "-0:1:1"},
+        {3725, "1:2:5"}, {362439, "100:40:39"}, {59, "0:0:59"},
+        {0, "0:0:0"},    {86400, "24:0:0"},     {-61, "-0:1:1"},
     };
     for (const auto& [seconds, text] : cases)
         EXPECT_EQ(FormatSeconds(seconds), text) << seconds;
@@ -23,10 +24,20 @@ TEST(FormatSeconds, HoursAreNotWrappedAndFieldsAreNotPadded) {
 
 TEST(TryParseInt, AcceptsDecimalAndHexRejectsFractionsAndOverflow) {
     const std::pair<const char*, std::optional<int32_t>> cases[] = {
-        {"16", 16},           {" -7 ", -7},      {"+3", 3},         {"$1F", 31},     {"0x10", 16},
-        {"2147483647", INT_MAX}, {"-2147483648", INT_MIN}, {"2147483648", std::nullopt},
-        {"16.5", std::nullopt}, {"", std::nullopt}, {"-", std::nullopt}, {"1 2", std::nullopt},
-        {"abc", std::nullopt}, {"0x", std::nullopt},
+        {"16", 16},
+        {" -7 ", -7},
+        {"+3", 3},
+        {"$1F", 31},
+        {"0x10", 16},
+        {"2147483647", INT_MAX},
+        {"-2147483648", INT_MIN},
+        {"2147483648", std::nullopt},
+        {"16.5", std::nullopt},
+        {"", std::nullopt},
+        {"-", std::nullopt},
+        {"1 2", std::nullopt},
+        {"abc", std::nullopt},
+        {"0x", std::nullopt},
     };
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(TryParseInt(text), expected) << '"' << text << '"';

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace vc {
 namespace {
 
@@ -56,12 +55,14 @@ TEST(VideoFilters, LogoFragmentAndTheWizardListExample) {
     EXPECT_EQ(logo.GetFilterString(), "movie=/media/logo.png [wm];[in][wm] overlay=10:20 [out]");
     TVideoStdFilter flip;
     flip.SetVerticalFilp(true);
-    EXPECT_EQ(BuildVideoFilters({&logo, &flip}), " movie=/media/logo.png  [wm];[in][wm]  overlay=10:20  [out] ,vflip");
+    EXPECT_EQ(BuildVideoFilters({&logo, &flip}),
+              " movie=/media/logo.png  [wm];[in][wm]  overlay=10:20  [out] ,vflip");
 
     // Each backslash reaches the graph text four times over; a drive colon is escaped as well,
     // since the option parser would otherwise cut the path there.
     logo.SetLogoFile("C:\\a.png");
-    EXPECT_EQ(BuildVideoFilters({&logo, &flip}), " movie=C\\\\:\\\\\\\\a.png  [wm];[in][wm]  overlay=10:20  [out] ,vflip");
+    EXPECT_EQ(BuildVideoFilters({&logo, &flip}),
+              " movie=C\\\\:\\\\\\\\a.png  [wm];[in][wm]  overlay=10:20  [out] ,vflip");
     // Spaces and graph punctuation in a path are escaped, and the join leaves escaped spaces single.
     logo.SetLogoFile("/my logos/a,b;[c].png");
     EXPECT_EQ(logo.GetFilterString(),
@@ -90,9 +91,9 @@ TEST(VideoFilters, OverlayTextFragment) {
     // What the user typed reaches drawtext escaped at each level it passes.
     text.SetText("it's 10:30 \\ 50%");
     text.SetFontFile("/f/it's.ttf");
-    EXPECT_EQ(text.GetFilterString(),
-              "drawtext=fontfile=\\'/f/it\\'\\\\\\'\\'s.ttf\\':text='it\\'\\''s\\ 10\\:30\\ \\\\\\\\\\ 50\\\\%':x=5:y=6:"
-              "fontsize=24:fontcolor=0x000000FF:boxcolor=0xff000000");
+    EXPECT_EQ(text.GetFilterString(), "drawtext=fontfile=\\'/f/it\\'\\\\\\'\\'s.ttf\\':text='it\\'\\''s\\ "
+                                      "10\\:30\\ \\\\\\\\\\ 50\\\\%':x=5:y=6:"
+                                      "fontsize=24:fontcolor=0x000000FF:boxcolor=0xff000000");
 }
 
 TEST(VideoFilters, SubtitleFragment) {

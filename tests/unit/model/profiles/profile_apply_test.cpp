@@ -14,10 +14,27 @@ namespace vc {
 namespace {
 
 QStringList BasicPresetLines() {
-    return {"coder=1", "flags=+loop", "cmp=+chroma", "partitions=+parti8x8+parti4x4+partp8x8+partb8x8",
-            "me_method=hex", "subq=7", "me_range=16", "g=250", "keyint_min=25", "sc_threshold=40",
-            "i_qfactor=0.71", "b_strategy=1", "qcomp=0.6", "qmin=10", "qmax=51", "qdiff=4", "bf=3",
-            "refs=3", "directpred=1", "trellis=1", "flags2=+mixed_refs+wpred+dct8x8+fastpskip+mbtree",
+    return {"coder=1",
+            "flags=+loop",
+            "cmp=+chroma",
+            "partitions=+parti8x8+parti4x4+partp8x8+partb8x8",
+            "me_method=hex",
+            "subq=7",
+            "me_range=16",
+            "g=250",
+            "keyint_min=25",
+            "sc_threshold=40",
+            "i_qfactor=0.71",
+            "b_strategy=1",
+            "qcomp=0.6",
+            "qmin=10",
+            "qmax=51",
+            "qdiff=4",
+            "bf=3",
+            "refs=3",
+            "directpred=1",
+            "trellis=1",
+            "flags2=+mixed_refs+wpred+dct8x8+fastpskip+mbtree",
             "wpredp=2"};
 }
 
@@ -39,7 +56,8 @@ TEST(CustomVideoProfile, H264StepWritesPresetThenMbdAndLevelWithoutDuplicates) {
     TAVConvertOptions options;
     ASSERT_TRUE(profile->Apply(&options));
     QStringList expected = BasicPresetLines();
-    expected << "mbd=rd" << "level=41";
+    expected << "mbd=rd"
+             << "level=41";
     EXPECT_EQ(options.CodecOptions(), expected);
     EXPECT_EQ(options.VideoOptions()->Pass(), 0); // the profile's Pass replaces the 1 of the H.264 step
     EXPECT_EQ(options.VideoOptions()->EncoderVideoCodecName(), "libx264");
@@ -103,7 +121,7 @@ TEST(CustomVideoProfile, SizeRateAndAspectOnlyWhenSet) {
 
 TEST(CustomVideoProfile, SingleThreadedEncoders) {
     const std::pair<TCustomVideoEncoder, int> cases[] = {
-        {TAVCustomVideoProfile::H263, 1}, {TAVCustomVideoProfile::WMV2, 1}, {TAVCustomVideoProfile::RV20, 1},
+        {TAVCustomVideoProfile::H263, 1}, {TAVCustomVideoProfile::WMV2, 1},  {TAVCustomVideoProfile::RV20, 1},
         {TAVCustomVideoProfile::FLV, 1},  {TAVCustomVideoProfile::MPEG4, 4}, {TAVCustomVideoProfile::XVID, 4},
     };
     for (const auto& [encoder, threads] : cases) {
@@ -169,9 +187,9 @@ TEST(CustomProfiles, OutOfRangeEnumerationIsAnInternalError) {
 
 TEST(CustomVideoProfile, FrameSizeAndDisplayHelpers) {
     const std::tuple<int, int, TAVFrameSize> sizes[] = {
-        {852, 480, TAVCustomVideoProfile::fsWvga},       {1000, 1000, TAVCustomVideoProfile::fsOriginal},
-        {0, 0, TAVCustomVideoProfile::fsOriginal},       {1280, 720, TAVCustomVideoProfile::fsHd720},
-        {1440, 1080, TAVCustomVideoProfile::fsMceHd},    {320, 0, TAVCustomVideoProfile::fsOriginal},
+        {852, 480, TAVCustomVideoProfile::fsWvga},    {1000, 1000, TAVCustomVideoProfile::fsOriginal},
+        {0, 0, TAVCustomVideoProfile::fsOriginal},    {1280, 720, TAVCustomVideoProfile::fsHd720},
+        {1440, 1080, TAVCustomVideoProfile::fsMceHd}, {320, 0, TAVCustomVideoProfile::fsOriginal},
     };
     for (const auto& [w, h, size] : sizes) {
         TAVCustomVideoProfile p;
@@ -180,9 +198,10 @@ TEST(CustomVideoProfile, FrameSizeAndDisplayHelpers) {
         EXPECT_EQ(p.FrameSize(), size) << w << "x" << h;
     }
     TAVCustomVideoProfile p;
-    const std::pair<TCustomFrameRate, double> rates[] = {
-        {TAVCustomVideoProfile::r2397, 23.97}, {TAVCustomVideoProfile::r1499, 14.99},
-        {TAVCustomVideoProfile::rOriginal, 0}, {TAVCustomVideoProfile::r30, 30}};
+    const std::pair<TCustomFrameRate, double> rates[] = {{TAVCustomVideoProfile::r2397, 23.97},
+                                                         {TAVCustomVideoProfile::r1499, 14.99},
+                                                         {TAVCustomVideoProfile::rOriginal, 0},
+                                                         {TAVCustomVideoProfile::r30, 30}};
     for (const auto& [rate, value] : rates) {
         p.SetFrameRate(rate);
         EXPECT_DOUBLE_EQ(p.FrameRateValue(), value);
@@ -211,8 +230,8 @@ TEST(TargetProfiles, VcdFilmUsesNtscSizeAndFilmRateAndAppendsGopEachTime) {
     EXPECT_EQ(options.AudioOptions()->AudioSampleRate(), 44100);
     EXPECT_EQ(options.AudioOptions()->AudioChannels(), 2);
     EXPECT_FLOAT_EQ(options.MuxerOptions()->MuxPreload(), 0.44f);
-    EXPECT_EQ(options.CodecOptions(), QStringList({"g=18", "maxrate=1150000", "minrate=1150000", "bufsize=327680",
-                                                   "packetsize=2324", "muxrate=1411200"}));
+    EXPECT_EQ(options.CodecOptions(), QStringList({"g=18", "maxrate=1150000", "minrate=1150000",
+                                                   "bufsize=327680", "packetsize=2324", "muxrate=1411200"}));
     vcd.Apply(&options);
     EXPECT_EQ(options.CodecOptions().count("g=18"), 2);
     EXPECT_EQ(options.CodecOptions().size(), 7);
@@ -280,8 +299,10 @@ TEST(TargetProfiles, ConstructorValues) {
     TAVImageProfile image;
     TAVX264Profile x264;
     const std::tuple<TAVProfile*, const char*, const char*> cases[] = {
-        {&vcd, "VCD", ".mpg"}, {&svcd, "SVCD", ".mpg"}, {&dvd, "DVD", ".vob"},  {&dv, "DV", ".dv"},
-        {&dv50, "DV50", ".dv"}, {&image, "Image Sequence Profile", ""}, {&x264, "H264 Profile", ".mp4"}};
+        {&vcd, "VCD", ".mpg"},          {&svcd, "SVCD", ".mpg"},
+        {&dvd, "DVD", ".vob"},          {&dv, "DV", ".dv"},
+        {&dv50, "DV50", ".dv"},         {&image, "Image Sequence Profile", ""},
+        {&x264, "H264 Profile", ".mp4"}};
     for (const auto& [profile, description, extension] : cases) {
         EXPECT_EQ(profile->Description(), description);
         EXPECT_EQ(profile->Extension(), extension);

@@ -176,7 +176,8 @@ TEST(UserProfiles, UnwritableFileFailsWithItsPathAndLosesNothing) {
 TEST(IniFile, ValuesComeBackExactly) {
     test::TempDir dir;
     const QString path = QString::fromStdString((dir / "values.ini").string());
-    const QStringList values = {" leading", "trailing ", "\"quoted\"", "\"a b\"", "\"", "音频", "a=b;c#d", "", "x\"y"};
+    const QStringList values = {" leading", "trailing ", "\"quoted\"", "\"a b\"", "\"",
+                                "音频",     "a=b;c#d",   "",           "x\"y"};
     {
         IniFile ini(path);
         for (int i = 0; i < values.size(); ++i)
@@ -195,7 +196,8 @@ TEST(IniFile, ValuesComeBackExactly) {
 TEST(UserProfiles, PathIsInTheApplicationDataFolder) {
     test::TempDir dir;
     qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dir.path().string()));
-    EXPECT_EQ(UserProfilesPath(), QString::fromStdString(dir.path().string()) + "/Quorvane/VideoConverterCHS/Profiles.ini");
+    EXPECT_EQ(UserProfilesPath(),
+              QString::fromStdString(dir.path().string()) + "/Quorvane/VideoConverterCHS/Profiles.ini");
     qunsetenv("XDG_DATA_HOME");
 }
 
