@@ -14,25 +14,54 @@ TAVPlayer::~TAVPlayer() {
 }
 
 bool TAVPlayer::Open(const QString& file_name) {
-    try {
-        source_.reset();
-        source_ = std::make_shared<TFFPushSource>("FFMPEG Source Filter");
-        source_->SetThreadCount(thread_count_);
-        source_->SetVideoFilters(video_filters_.toStdString());
-        source_->SetAudioFilters(audio_filters_.toStdString());
-        source_->SetDisableAudio(disable_audio_);
-        source_->SetOnBuffer(on_buffer_);
-        source_->SetOnAudioBuffer(on_audio_buffer_);
-        source_->SetLoopCount(loop_count_);
-        source_->SetShowMode(show_mode_);
-        if (source_->Load(file_name.toStdString()) != S_OK)
-            return false; // the source stays referenced, as the graph may still ask for it
-        file_name_ = file_name;
-        return true;
-    } catch (const std::exception&) {
-        source_.reset();
+    source_.reset();
+    std::shared_ptr<TFFPushSource> source;
+    const HResult hr = LoadSource(Configuration(), file_name, &source);
+    source_ = std::move(source); // a source that did not load stays referenced
+    if (hr != S_OK)
         return false;
+    file_name_ = file_name;
+    return true;
+}
+
+TAVPlayer::SourceConfig TAVPlayer::Configuration() const {
+    SourceConfig c;
+    c.thread_count = thread_count_;
+    c.video_filters = video_filters_.toStdString();
+    c.audio_filters = audio_filters_.toStdString();
+    c.disable_audio = disable_audio_;
+    c.on_buffer = on_buffer_;
+    c.on_audio_buffer = on_audio_buffer_;
+    c.loop_count = loop_count_;
+    c.show_mode = show_mode_;
+    return c;
+}
+
+HResult TAVPlayer::LoadSource(const SourceConfig& config, const QString& file_name,
+                              std::shared_ptr<TFFPushSource>* source) {
+    source->reset();
+    try {
+        auto s = std::make_shared<TFFPushSource>("FFMPEG Source Filter");
+        s->SetThreadCount(config.thread_count);
+        s->SetVideoFilters(config.video_filters);
+        s->SetAudioFilters(config.audio_filters);
+        s->SetDisableAudio(config.disable_audio);
+        s->SetOnBuffer(config.on_buffer);
+        s->SetOnAudioBuffer(config.on_audio_buffer);
+        s->SetLoopCount(config.loop_count);
+        s->SetShowMode(config.show_mode);
+        const HResult hr = s->Load(file_name.toStdString());
+        *source = std::move(s);
+        return hr == S_OK ? S_OK : (Failed(hr) ? hr : E_FAIL);
+    } catch (const std::exception&) {
+        source->reset();
+        return E_FAIL;
     }
+}
+
+void TAVPlayer::UseSource(std::shared_ptr<TFFPushSource> source, const QString& file_name) {
+    source_ = std::move(source);
+    file_name_ = file_name;
 }
 
 void TAVPlayer::SetFilterGraph(FilterGraph* graph) {

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <memory>
+#include <string>
 
 namespace vc {
 
@@ -32,6 +33,25 @@ public:
 
     // Creates and configures a new source for the name (a path or a "stream:" name) and loads it.
     bool Open(const QString& file_name);
+
+    // Open in two halves, so that a window can load on a worker thread and stay responsive:
+    // the configuration as it is now, a source made and loaded from it on any thread, and the
+    // loaded source taken as the current one (the previous one is released).
+    struct SourceConfig {
+        int thread_count = 1;
+        std::string video_filters, audio_filters;
+        bool disable_audio = false;
+        TFFOnBufferEvent on_buffer;
+        TFFOnAudioBufferEvent on_audio_buffer;
+        int loop_count = 1;
+        TAVShowMode show_mode = smYv12;
+    };
+    SourceConfig Configuration() const;
+    // S_OK with the loaded source; a failure result with the source that did not load; or a
+    // failure with none when making it raised an error.
+    static HResult LoadSource(const SourceConfig& config, const QString& file_name,
+                              std::shared_ptr<TFFPushSource>* source);
+    void UseSource(std::shared_ptr<TFFPushSource> source, const QString& file_name);
 
     FilterGraph* GetFilterGraph() const { return graph_; }
     void SetFilterGraph(FilterGraph* graph);

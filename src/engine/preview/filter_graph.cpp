@@ -4,9 +4,19 @@
 
 namespace vc {
 
-FilterGraph::FilterGraph() = default;
+FilterGraph::FilterGraph()
+    : events_([this]() -> std::optional<RefTime> {
+          if (!playing_)
+              return std::nullopt;
+          // Never wait for the graph here: a caller holding it may be waiting for this thread.
+          std::unique_lock lock(mutex_, std::try_to_lock);
+          if (!lock.owns_lock() || state_ != State::Playing)
+              return std::nullopt;
+          return CurrentPositionLocked();
+      }) {}
 
 FilterGraph::~FilterGraph() {
+    events_.SetHandler(nullptr, std::chrono::milliseconds(0));
     SetActive(false);
     ClearGraph();
     const auto providers = providers_;
@@ -107,14 +117,20 @@ void FilterGraph::StopLocked() {
     for (auto& f : filters_)
         f->Stop();
     paused_at_ = 0;
+    ResetEventsLocked();
+    playing_ = false;
+    if (active_)
+        state_ = State::Stopped;
+}
+
+void FilterGraph::ResetEventsLocked() {
     {
         std::lock_guard events(event_mutex_);
         completed_ = 0;
         aborted_ = false;
         abort_code_ = S_OK;
     }
-    if (active_)
-        state_ = State::Stopped;
+    events_.DropQueued();
 }
 
 void FilterGraph::PauseLocked() {
@@ -128,6 +144,7 @@ void FilterGraph::PauseLocked() {
     for (auto& f : filters_)
         f->Pause();
     state_ = State::Paused;
+    playing_ = false;
 }
 
 void FilterGraph::RunLocked() {
@@ -140,6 +157,7 @@ void FilterGraph::RunLocked() {
     for (auto& f : filters_)
         f->Run(start_time_);
     state_ = State::Playing;
+    playing_ = true;
 }
 
 bool FilterGraph::Play() {
@@ -183,6 +201,11 @@ HResult FilterGraph::AddFilter(const std::shared_ptr<BaseFilter>& filter) {
         return S_FALSE;
     filters_.push_back(filter);
     filter->JoinGraph(this);
+    if (auto* seeking = dynamic_cast<TBCSourceSeeking*>(filter.get())) {
+        RefTime duration = 0;
+        if (seeking->GetDuration(&duration) == S_OK && duration < kMaxRefTime)
+            end_position_ = duration;
+    }
     return S_OK;
 }
 
@@ -215,6 +238,7 @@ void FilterGraph::RemoveFilterLocked(const std::shared_ptr<BaseFilter>& filter) 
                                           [&](const Connection& x) { return x.pin == pin; }),
                            connections_.end());
     }
+    renderer_count_ = static_cast<int>(connections_.size());
     filter->JoinGraph(nullptr);
     filters_.erase(std::find(filters_.begin(), filters_.end(), filter));
 }
@@ -237,6 +261,7 @@ HResult FilterGraph::Render(SourceStream* pin) {
     if (Failed(hr))
         return hr;
     connections_.push_back({pin, std::move(renderer)});
+    renderer_count_ = static_cast<int>(connections_.size());
     return S_OK;
 }
 
@@ -250,10 +275,7 @@ HResult FilterGraph::SetPositions(RefTime* current, uint32_t current_flags, RefT
     if (was_playing)
         for (auto& c : connections_)
             c.renderer->Pause();
-    {
-        std::lock_guard events(event_mutex_);
-        completed_ = 0;
-    }
+    ResetEventsLocked();
     HResult hr = seeking->SetPositions(current, current_flags, stop, stop_flags);
     if (current_flags & AM_SEEKING_PositioningBitsMask) {
         seek_base_ = seeking->StartPosition();
@@ -261,16 +283,28 @@ HResult FilterGraph::SetPositions(RefTime* current, uint32_t current_flags, RefT
     }
     if (was_playing)
         RunLocked();
+    events_.Post({PreviewEvent::Kind::Position, S_OK, CurrentPositionLocked(), {}});
     return hr;
 }
 
 RefTime FilterGraph::CurrentPosition() const {
     std::lock_guard lock(mutex_);
+    return CurrentPositionLocked();
+}
+
+RefTime FilterGraph::CurrentPositionLocked() const {
     const ReferenceClock* clock = ClockLocked();
     RefTime played = paused_at_;
     if (state_ == State::Playing && clock)
         played = clock->Now() - start_time_;
-    return seek_base_ + std::max<RefTime>(0, played);
+    RefTime position = seek_base_ + std::max<RefTime>(0, played);
+    // The clock runs on after the last sample; the position stops at the end.
+    if (TBCSourceSeeking* s = SeekingLocked()) {
+        RefTime duration = 0;
+        if (s->GetDuration(&duration) == S_OK && duration > 0 && duration < kMaxRefTime)
+            position = std::min(position, duration);
+    }
+    return position;
 }
 
 RefTime FilterGraph::Duration() const {
@@ -296,17 +330,32 @@ bool FilterGraph::WaitForCompletion(std::chrono::milliseconds timeout, HResult* 
     return done;
 }
 
-void FilterGraph::NotifyEvent(GraphEvent event, HResult param) {
+void FilterGraph::SetEventHandler(PreviewEventHandler handler, std::chrono::milliseconds tick_interval) {
+    events_.SetHandler(std::move(handler), tick_interval);
+}
+
+void FilterGraph::NotifyEvent(GraphEvent event, HResult param, const std::string& message) {
+    // Called on a pin's worker or the decoding thread: only the event lock is taken here, never
+    // the graph's, which a caller stopping the graph holds while it waits for those threads.
+    std::optional<PreviewEvent> owner_event;
     {
         std::lock_guard events(event_mutex_);
         if (event == GraphEvent::Complete) {
             ++completed_;
-        } else {
+            if (completed_ == renderer_count_.load())
+                owner_event = PreviewEvent{PreviewEvent::Kind::EndOfStream, S_OK, 0, {}};
+        } else if (!aborted_) {
             aborted_ = true;
             abort_code_ = param;
+            owner_event = PreviewEvent{PreviewEvent::Kind::ErrorAbort, param, 0, message};
         }
     }
     event_cv_.notify_all();
+    if (owner_event) {
+        // The position without the graph's lock: the end of the source, or unknown.
+        owner_event->position = event == GraphEvent::Complete ? end_position_.load() : -1;
+        events_.Post(std::move(*owner_event));
+    }
 }
 
 } // namespace vc

@@ -1,9 +1,11 @@
 #pragma once
 // The preview's pipeline: source filters from registered providers, one renderer per rendered
 // pin, a reference clock, run states and the graph-level seek that restarts stream time at 0.
+#include "engine/preview/graph_events.h"
 #include "engine/preview/renderers.h"
 #include "engine/preview/source_seeking.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -68,7 +70,14 @@ public:
     // Returns false on timeout; `result` gets S_OK or the abort code.
     bool WaitForCompletion(std::chrono::milliseconds timeout, HResult* result = nullptr);
 
-    void NotifyEvent(GraphEvent event, HResult param) override;
+    // The owner hears of the end of the stream (once every renderer reached it), of a failure that
+    // ended playback (once per run) and, every `tick_interval` while playing and after each seek,
+    // of the position. The handler runs on the thread "preview-events", never on a pin's worker
+    // or the decoding thread; it must not set the handler again from inside itself. Events of a
+    // run that was stopped or seeked away before they were handed over are dropped.
+    void SetEventHandler(PreviewEventHandler handler, std::chrono::milliseconds tick_interval);
+
+    void NotifyEvent(GraphEvent event, HResult param, const std::string& message) override;
 
 private:
     struct Connection {
@@ -81,6 +90,9 @@ private:
     const ReferenceClock* ClockLocked() const;
     TBCSourceSeeking* SeekingLocked() const;
     void RemoveFilterLocked(const std::shared_ptr<BaseFilter>& filter);
+    RefTime CurrentPositionLocked() const;
+    // A new run begins (stop, seek): events of the old one are forgotten.
+    void ResetEventsLocked();
 
     // The graph's lock is recursive because providers call back into the graph (Render,
     // AddFilter) while being notified under it. Guards every field below except the events.
@@ -98,11 +110,18 @@ private:
     RefTime paused_at_ = 0;  // stream time while paused or stopped
     RefTime seek_base_ = 0;  // source position at stream time 0
 
+    std::atomic<int> renderer_count_{0};   // connections_.size(), for the pins' event calls
+    std::atomic<bool> playing_{false};     // state_ == Playing, read by the tick without the lock
+    std::atomic<RefTime> end_position_{0}; // the source's duration, for the end-of-stream event
+
     mutable std::mutex event_mutex_; // guards completed_, aborted_, abort_code_
     std::condition_variable event_cv_;
     int completed_ = 0;
     bool aborted_ = false;
     HResult abort_code_ = S_OK;
+
+    // Declared last: destroyed first, so its thread has ended before the fields it reads go.
+    GraphEventQueue events_;
 };
 
 } // namespace vc

@@ -139,11 +139,30 @@ HResult TFFPushSource::GetCurFile(std::string* file_name, MediaType* type) {
     return S_OK;
 }
 
+int TFFPushSource::InterruptOpen(void* self) {
+    const auto* source = static_cast<const TFFPushSource*>(self);
+    const int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                            std::chrono::steady_clock::now().time_since_epoch())
+                            .count();
+    return source->terminate_ || now > source->open_deadline_ns_ ? 1 : 0;
+}
+
 void TFFPushSource::Open(const std::string& file_name) {
-    // Opening failures leave container_ empty; Load turns that into E_FAIL.
+    // Opening failures leave container_ empty; Load turns that into E_FAIL. Opening and probing
+    // give up after kOpenTimeout, so a drive that does not answer cannot hold up the caller for
+    // long; reading later is not limited.
+    constexpr auto kOpenTimeout = std::chrono::seconds(20);
+    open_deadline_ns_ = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                            (std::chrono::steady_clock::now() + kOpenTimeout).time_since_epoch())
+                            .count();
+    struct DeadlineEnd {
+        std::atomic<int64_t>& deadline;
+        ~DeadlineEnd() { deadline = INT64_MAX; }
+    } deadline_end{open_deadline_ns_};
+    const AVIOInterruptCB interrupt{&TFFPushSource::InterruptOpen, this};
     Dictionary format_options;
     InputContext ic;
-    if (OpenInput(ic, file_name, nullptr, format_options.address()) < 0)
+    if (OpenInput(ic, file_name, nullptr, format_options.address(), &interrupt) < 0)
         return;
     CheckLeftoverOptions(format_options.get());
 
@@ -262,6 +281,14 @@ void TFFPushSource::OpenStream(Kind kind) {
         video_ready_ = false;
         video_dec_ = std::move(dec);
         video_st_ = st;
+        {
+            AVRational rate = st->avg_frame_rate;
+            if (rate.num <= 0 || rate.den <= 0)
+                rate = st->r_frame_rate;
+            frame_duration_ = rate.num > 0 && rate.den > 0 && av_q2d(rate) <= 1000
+                                  ? av_rescale(kUnitsPerSecond, rate.den, rate.num)
+                                  : kUnitsPerSecond / 25;
+        }
         if (!decoded_frame_)
             decoded_frame_.reset(av_frame_alloc());
         if (!output_frame_)

@@ -17,6 +17,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -71,6 +72,10 @@ public:
     void FireOnAudioBuffer(uint8_t* buf, int size);
     // A pin took data: the decoding thread may refill without waiting for its poll.
     void WakeDecoder();
+
+    // How long one picture of the current video stream lasts (100 ns), from its frame rate; one
+    // 25th of a second when the stream does not tell, 0 without video. For stepping frame by frame.
+    RefTime FrameDuration() const { return frame_duration_.load(); }
 
     // State for tests and diagnostics.
     bool DecodingThreadRunning() const { return thread_running_.load(); }
@@ -160,9 +165,14 @@ private:
     // Output picture size of the video graph's sink; written under reconfig_lock_, read anywhere.
     std::atomic<int> out_width_{0}, out_height_{0};
     std::atomic<bool> video_ready_{false}, audio_ready_{false};
+    std::atomic<RefTime> frame_duration_{0};
 
     // Seek and thread flags: written under the seek lock (request, terminate) or by the decoding
     // thread; read without a lock, hence atomic.
+    // While Load opens the source: the steady-clock time (ns) after which opening gives up.
+    std::atomic<int64_t> open_deadline_ns_{INT64_MAX};
+    static int InterruptOpen(void* self);
+
     std::atomic<bool> seek_request_{false};
     std::atomic<bool> terminate_{false};
     std::atomic<bool> end_of_input_{false};

@@ -88,8 +88,10 @@ void TFFPushSource::DecodingThread() {
         }
     } catch (const std::exception& e) {
         CurrentMessageSink().Show(MessageKind::Error, "Error", e.what());
-        // The pins drain what is queued and then end their streams instead of waiting forever.
+        // The pins drain what is queued and then end their streams instead of waiting forever;
+        // whoever plays the graph hears that playback ended in a failure.
         end_of_input_ = true;
+        NotifyEvent(GraphEvent::ErrorAbort, E_FAIL, e.what());
     }
     {
         std::lock_guard lock(seek_lock_);

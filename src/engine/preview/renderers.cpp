@@ -61,7 +61,7 @@ void Renderer::Run(RefTime start_time) {
     }
     OnStateChange(FilterState::Running);
     if (report_eos)
-        graph_->NotifyEvent(GraphEvent::Complete, S_OK);
+        graph_->NotifyEvent(GraphEvent::Complete, S_OK, {});
 }
 
 HResult Renderer::ReceiveConnection(SourceStream*, const MediaType& type) {
@@ -172,7 +172,7 @@ HResult Renderer::EndOfStream() {
             report = eos_reported_ = true;
     }
     if (report)
-        graph_->NotifyEvent(GraphEvent::Complete, S_OK);
+        graph_->NotifyEvent(GraphEvent::Complete, S_OK, {});
     return S_OK;
 }
 

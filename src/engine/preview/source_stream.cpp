@@ -46,9 +46,9 @@ void BaseFilter::JoinGraph(EventSink* graph) {
     graph_ = graph;
 }
 
-void BaseFilter::NotifyEvent(GraphEvent event, HResult param) {
+void BaseFilter::NotifyEvent(GraphEvent event, HResult param, const std::string& message) {
     if (EventSink* g = graph_.load())
-        g->NotifyEvent(event, param);
+        g->NotifyEvent(event, param, message);
 }
 
 SourceStream::SourceStream(std::string object_name, BaseFilter* filter, std::string pin_name)

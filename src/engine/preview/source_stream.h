@@ -24,7 +24,8 @@ enum class GraphEvent { Complete, ErrorAbort };
 class EventSink {
 public:
     virtual ~EventSink() = default;
-    virtual void NotifyEvent(GraphEvent event, HResult param) = 0;
+    // `message` says what failed, when the raiser knows (ErrorAbort).
+    virtual void NotifyEvent(GraphEvent event, HResult param, const std::string& message) = 0;
 };
 
 // The downstream side of a connection: a renderer's input pin.
@@ -63,7 +64,7 @@ public:
     FilterState State() const { return state_.load(); }
 
     void JoinGraph(EventSink* graph);
-    void NotifyEvent(GraphEvent event, HResult param);
+    void NotifyEvent(GraphEvent event, HResult param, const std::string& message = {});
 
 private:
     std::string name_;
