@@ -9,6 +9,7 @@
 #include <QIODevice>
 #include <QMediaDevices>
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 #include <atomic>
@@ -18,84 +19,133 @@
 namespace vc {
 namespace {
 
-// Bytes waiting for the device; the device pulls them on its own thread.
+// The device's clock: the time of the byte it is playing. QAudioSink's processed time counts what
+// the sound server has played (not what it has taken, which runs ahead by its buffer); it is read
+// on the device's thread every few milliseconds and carried on by the monotonic clock in between.
+// While the device is suspended the clock stands still. It never goes backwards.
+class DeviceClock final : public ReferenceClock {
+public:
+    RefTime Now() const override {
+        std::lock_guard lock(mutex_);
+        RefTime t = base_ + played_;
+        if (running_)
+            t += std::min<RefTime>(mono_.Now() - polled_at_, kMaxCarry);
+        last_returned_ = std::max(last_returned_, t);
+        return last_returned_;
+    }
+    // Device thread: what the device has played (100 ns units) and whether it plays.
+    void Update(RefTime played, bool running) {
+        std::lock_guard lock(mutex_);
+        played_ = played;
+        polled_at_ = mono_.Now();
+        running_ = running;
+    }
+    // The clock time at which the device plays `position` (100 ns of its output since it started).
+    RefTime TimeAt(RefTime position) const { return base_ + position; }
+
+private:
+    static constexpr RefTime kMaxCarry = kUnitsPerSecond / 20;
+    MonotonicClock mono_;
+    const RefTime base_ = MonotonicClock().Now();
+    mutable std::mutex mutex_; // guards the fields below
+    RefTime played_ = 0;
+    RefTime polled_at_ = MonotonicClock().Now();
+    bool running_ = false;
+    mutable RefTime last_returned_ = 0;
+};
+
+// Bytes waiting for the device, each block with the clock time it is due at. The device pulls them
+// on its own thread; a block is kept to its time: when the device would play it late its head is
+// dropped, when early silence goes first. So sound and clock agree however much the device and the
+// server buffer.
 class PcmQueueDevice final : public QIODevice {
 public:
-    explicit PcmQueueDevice(int bytes_per_second) : bytes_per_second_(bytes_per_second) {}
-    void Push(const uint8_t* data, int size) {
+    PcmQueueDevice(const DeviceClock* clock, int bytes_per_second, int bytes_per_frame)
+        : clock_(clock), bytes_per_second_(bytes_per_second), bytes_per_frame_(bytes_per_frame) {}
+    void Push(const uint8_t* data, int size, RefTime due) {
         std::lock_guard lock(mutex_);
-        queue_.insert(queue_.end(), data, data + size);
+        blocks_.push_back({std::vector<uint8_t>(data, data + size), 0, due});
     }
     void Clear() {
         std::lock_guard lock(mutex_);
-        queue_.clear();
+        blocks_.clear();
     }
-    int64_t BytesPlayed() const { return played_.load(); }
     bool isSequential() const override { return true; }
     qint64 bytesAvailable() const override {
         std::lock_guard lock(mutex_);
-        return static_cast<qint64>(queue_.size()) + QIODevice::bytesAvailable();
+        qint64 n = 0;
+        for (const Block& b : blocks_)
+            n += static_cast<qint64>(b.bytes.size() - b.used);
+        return n + QIODevice::bytesAvailable();
     }
 
 protected:
     qint64 readData(char* data, qint64 max) override {
         std::lock_guard lock(mutex_);
-        const qint64 n = std::min<qint64>(max, static_cast<qint64>(queue_.size()));
-        std::copy_n(queue_.begin(), n, data);
-        queue_.erase(queue_.begin(), queue_.begin() + n);
-        if (n < max) {
-            // Play silence over an underrun so the device clock keeps going.
-            std::fill(data + n, data + max, 0);
+        max -= max % bytes_per_frame_;
+        qint64 done = 0;
+        // Differences below a few milliseconds are left alone.
+        const RefTime tolerance = kUnitsPerSecond / 200;
+        while (done < max && !blocks_.empty()) {
+            Block& b = blocks_.front();
+            const RefTime plays_at = clock_->TimeAt(BytesToTime(handed_ + done));
+            const RefTime due = b.due + BytesToTime(static_cast<int64_t>(b.used));
+            if (plays_at + tolerance < due) {
+                // Early: silence up to its time.
+                const qint64 n = std::min(max - done, TimeToBytes(due - plays_at));
+                std::fill(data + done, data + done + n, 0);
+                done += n;
+                continue;
+            }
+            if (plays_at > due + tolerance) {
+                // Late: skip what should already have sounded.
+                const size_t skip =
+                    std::min(b.bytes.size() - b.used, static_cast<size_t>(TimeToBytes(plays_at - due)));
+                b.used += skip;
+                if (b.used >= b.bytes.size())
+                    blocks_.pop_front();
+                continue;
+            }
+            const qint64 n = std::min<qint64>(max - done, static_cast<qint64>(b.bytes.size() - b.used));
+            std::copy_n(b.bytes.begin() + static_cast<std::ptrdiff_t>(b.used), n, data + done);
+            b.used += static_cast<size_t>(n);
+            done += n;
+            if (b.used >= b.bytes.size())
+                blocks_.pop_front();
         }
-        played_ += max;
+        // Play silence over an underrun so the device keeps going.
+        std::fill(data + done, data + max, 0);
+        handed_ += max;
         return max;
     }
     qint64 writeData(const char*, qint64) override { return -1; }
 
 private:
-    int bytes_per_second_;
-    mutable std::mutex mutex_; // guards queue_
-    std::deque<uint8_t> queue_;
-    std::atomic<int64_t> played_{0};
-};
-
-// The device's position: bytes pulled by the device, smoothed with the monotonic clock between
-// pulls and never going backwards.
-class DeviceClock final : public ReferenceClock {
-public:
-    DeviceClock(const PcmQueueDevice* device, int bytes_per_second)
-        : device_(device), bytes_per_second_(bytes_per_second) {}
-    RefTime Now() const override {
-        std::lock_guard lock(mutex_);
-        const RefTime mono = mono_.Now();
-        const int64_t played = device_->BytesPlayed();
-        if (played != last_played_) {
-            last_played_ = played;
-            last_position_ = played * kUnitsPerSecond / bytes_per_second_;
-            last_mono_ = mono;
-        }
-        const RefTime t = base_ + last_position_ + (mono - last_mono_);
-        last_returned_ = std::max(last_returned_, t);
-        return last_returned_;
+    struct Block {
+        std::vector<uint8_t> bytes;
+        size_t used = 0;
+        RefTime due = 0;
+    };
+    RefTime BytesToTime(int64_t bytes) const { return bytes * kUnitsPerSecond / bytes_per_second_; }
+    qint64 TimeToBytes(RefTime t) const {
+        const qint64 n = static_cast<qint64>(t * bytes_per_second_ / kUnitsPerSecond);
+        return std::max<qint64>(bytes_per_frame_, n - n % bytes_per_frame_);
     }
 
-private:
-    const PcmQueueDevice* device_;
+    const DeviceClock* clock_;
     int bytes_per_second_;
-    MonotonicClock mono_;
-    mutable std::mutex mutex_; // guards the fields below
-    RefTime base_ = MonotonicClock().Now();
-    mutable int64_t last_played_ = 0;
-    mutable RefTime last_position_ = 0;
-    mutable RefTime last_mono_ = MonotonicClock().Now();
-    mutable RefTime last_returned_ = 0;
+    int bytes_per_frame_;
+    mutable std::mutex mutex_; // guards blocks_ and handed_
+    std::deque<Block> blocks_;
+    int64_t handed_ = 0; // bytes given to the device since it started
 };
 
-// QAudioSink pulls from the queue on a thread of its own with an event loop.
+// QAudioSink pulls from the queue on a thread of its own with an event loop; a timer there reads
+// how far the device has played.
 class QtAudioOutput final : public AudioOutput {
 public:
     QtAudioOutput(const QAudioDevice& device, const QAudioFormat& format)
-        : queue_(format.bytesForDuration(1000000)), clock_(&queue_, format.bytesForDuration(1000000)) {
+        : queue_(&clock_, format.bytesForDuration(1000000), format.bytesPerFrame()) {
         thread_.setObjectName("preview-audio-out");
         context_.moveToThread(&thread_);
         queue_.moveToThread(&thread_);
@@ -104,9 +154,15 @@ public:
             &context_,
             [&] {
                 sink_ = new QAudioSink(device, format);
+                poll_ = new QTimer;
+                poll_->setTimerType(Qt::PreciseTimer);
+                poll_->setInterval(5);
+                QObject::connect(poll_, &QTimer::timeout, [this] { Poll(); });
                 queue_.open(QIODevice::ReadOnly);
                 sink_->start(&queue_);
                 ok_ = sink_->error() == QAudio::NoError;
+                poll_->start();
+                Poll();
             },
             Qt::BlockingQueuedConnection);
     }
@@ -114,6 +170,7 @@ public:
         QMetaObject::invokeMethod(
             &context_,
             [&] {
+                delete poll_;
                 sink_->stop();
                 delete sink_;
             },
@@ -124,22 +181,35 @@ public:
     bool Ok() const { return ok_; }
     bool IsDevice() const override { return true; }
     void Start() override {
-        QMetaObject::invokeMethod(&context_, [this] { sink_->resume(); });
+        QMetaObject::invokeMethod(&context_, [this] {
+            sink_->resume();
+            Poll();
+        });
     }
     void Suspend() override {
-        QMetaObject::invokeMethod(&context_, [this] { sink_->suspend(); });
+        QMetaObject::invokeMethod(&context_, [this] {
+            sink_->suspend();
+            Poll();
+        });
     }
-    void Write(const uint8_t* data, int size) override { queue_.Push(data, size); }
+    void Write(const uint8_t* data, int size, RefTime due) override { queue_.Push(data, size, due); }
     void Reset() override { queue_.Clear(); }
     const ReferenceClock& Clock() const override { return clock_; }
 
 private:
+    // Device thread.
+    void Poll() {
+        clock_.Update(sink_->processedUSecs() * 10,
+                      sink_->state() == QAudio::ActiveState || sink_->state() == QAudio::IdleState);
+    }
+
     struct Context : QObject {};
     QThread thread_;
     Context context_;
-    PcmQueueDevice queue_;
     DeviceClock clock_;
+    PcmQueueDevice queue_;
     QAudioSink* sink_ = nullptr; // lives on thread_
+    QTimer* poll_ = nullptr;     // lives on thread_
     bool ok_ = false;            // written before the constructor returns
 };
 

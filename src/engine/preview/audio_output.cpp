@@ -12,7 +12,7 @@ public:
     bool IsDevice() const override { return false; }
     void Start() override {}
     void Suspend() override {}
-    void Write(const uint8_t*, int) override {}
+    void Write(const uint8_t*, int, RefTime) override {}
     void Reset() override {}
     const ReferenceClock& Clock() const override { return clock_; }
 

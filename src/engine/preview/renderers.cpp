@@ -23,6 +23,11 @@ RefTime Renderer::StreamTimeLocked() const {
     return paused_at_;
 }
 
+RefTime Renderer::ReferenceTimeOf(RefTime stream_time) const {
+    std::lock_guard lock(mutex_);
+    return start_time_ + stream_time;
+}
+
 void Renderer::Stop() {
     {
         std::lock_guard lock(mutex_);
@@ -239,14 +244,18 @@ bool AudioRenderer::HasDevice() const {
 }
 
 RefTime AudioRenderer::Lead() const {
-    return HasDevice() ? kUnitsPerSecond / 5 : 0;
+    // A device pulls ahead of what it plays (its own buffer and the chunks it reads): the bytes
+    // must be queued before it asks for them.
+    return HasDevice() ? kUnitsPerSecond * 2 / 5 : 0;
 }
 
 void AudioRenderer::Render(const MediaSample& sample, const MediaType& type, RefTime) {
+    RefTime start = 0, stop = 0;
+    sample.GetTime(&start, &stop);
     {
         std::lock_guard lock(output_mutex_);
         if (output_)
-            output_->Write(sample.Pointer(), sample.ActualDataLength());
+            output_->Write(sample.Pointer(), sample.ActualDataLength(), ReferenceTimeOf(start));
     }
     if (!presenter_)
         return;

@@ -51,7 +51,9 @@ public:
     virtual bool IsDevice() const = 0;
     virtual void Start() = 0;
     virtual void Suspend() = 0;
-    virtual void Write(const uint8_t* data, int size) = 0;
+    // `due` is when the first byte should sound, on this output's clock; a device keeps the bytes
+    // to that time (dropping or padding a little) so sound and clock stay together.
+    virtual void Write(const uint8_t* data, int size, RefTime due) = 0;
     virtual void Reset() = 0; // drop what is buffered (flush, stop)
     virtual const ReferenceClock& Clock() const = 0;
 };
@@ -97,6 +99,9 @@ protected:
     virtual void OnStateChange(FilterState) {}
     // A sample brought a new type (called without the renderer's lock).
     virtual void OnFormatChange(const MediaType&) {}
+
+    // The reference time at which `stream_time` is due while running.
+    RefTime ReferenceTimeOf(RefTime stream_time) const;
 
 private:
     RefTime StreamTimeLocked() const;

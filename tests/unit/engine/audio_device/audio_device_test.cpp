@@ -25,7 +25,7 @@ TEST(AudioOutput, FallsBackToASilentRunningClockWithoutADevice) {
     EXPECT_FALSE(out->IsDevice());
     const std::vector<uint8_t> pcm(4096, 0);
     out->Start();
-    out->Write(pcm.data(), static_cast<int>(pcm.size()));
+    out->Write(pcm.data(), static_cast<int>(pcm.size()), out->Clock().Now());
     const RefTime before = out->Clock().Now();
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     const RefTime elapsed = out->Clock().Now() - before;
