@@ -1,8 +1,8 @@
 // vconv batch: many files with one profile into one folder, one task per file, run under the
 // conversion-slot limit and followed in a live table until all are done.
 #include "cli/commands.h"
+#include "cli/console_tasks.h"
 #include "cli/convert_profile_options.h"
-#include "cli/task_session.h"
 
 #include "model/profiles/profile.h"
 #include "model/profiles/profile_list.h"
@@ -10,6 +10,7 @@
 #include "model/settings/configuration.h"
 #include "model/settings/conversion_settings.h"
 #include "platform/error.h"
+#include "store/persistent_manager.h"
 #include "tasks/av_task.h"
 
 #include <QCommandLineParser>
@@ -100,7 +101,8 @@ int RunBatchCommand(int argc, char** argv) {
     }
 
     try {
-        TaskSession session;
+        ConsoleView view;
+        TaskSession session(view, ConsoleSessionSetup());
         const auto stored_category = session.Store().LoadCategory(category_id);
         if (!stored_category)
             return UsageError("batch", "there is no category " + std::to_string(category_id) +
@@ -161,11 +163,9 @@ int RunBatchCommand(int argc, char** argv) {
         // One task per line: each gets the lines from its own onwards and converts the first.
         std::vector<TAVTask*> tasks;
         int not_started = 0;
-        TConvertingNode& node = session.Converting();
         while (!request.SourceFiles().isEmpty()) {
             try {
-                TAVTask* task = node.NewConversion(request, session.Slots());
-                session.LockTask(task->ID());
+                TAVTask* task = session.NewConversion(request);
                 tasks.push_back(task);
                 if (!parser.isSet(quiet))
                     std::fprintf(stderr, "Task %lld: %s -> %s\n", static_cast<long long>(task->ID()),

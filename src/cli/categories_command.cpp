@@ -1,6 +1,10 @@
 // vconv categories: the tree of history categories; add, rename and delete them.
 #include "cli/commands.h"
-#include "cli/task_session.h"
+#include "cli/console_tasks.h"
+
+#include "store/persistent_manager.h"
+#include "tasks/node_object.h"
+#include "tasks/task_tree.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -67,7 +71,8 @@ int RunCategoriesCommand(int argc, char** argv) {
     auto id_at = [&](int index) { return ParseId(pos.value(index)); };
     try {
         if (action.isEmpty()) {
-            TaskSession session;
+            ConsoleView view;
+            TaskSession session(view, ConsoleSessionSetup());
             PrintTree(session.Tree());
             return 0;
         }
@@ -84,7 +89,8 @@ int RunCategoriesCommand(int argc, char** argv) {
                                                         parser.value(parent).toStdString() + "'");
                 parent_id = static_cast<int>(*parsed);
             }
-            TaskSession session;
+            ConsoleView view;
+            TaskSession session(view, ConsoleSessionSetup());
             if (parent_id != TPersistentManager::kTopLevelParent && !session.Tree().FindCategory(parent_id))
                 return UsageError("categories", "there is no category " + std::to_string(parent_id));
             const int id = session.Store().NewCategory(pos[1], QDir(pos[2]).absolutePath(), parent_id);
@@ -96,7 +102,8 @@ int RunCategoriesCommand(int argc, char** argv) {
                 return UsageError("categories", "set wants ID NAME FOLDER");
             if (pos[2].trimmed().isEmpty())
                 return UsageError("categories", "the name is empty");
-            TaskSession session;
+            ConsoleView view;
+            TaskSession session(view, ConsoleSessionSetup());
             const int id = static_cast<int>(*id_at(1));
             if (!session.Tree().FindCategory(id))
                 return UsageError("categories", "there is no category " + std::to_string(id));
@@ -106,7 +113,8 @@ int RunCategoriesCommand(int argc, char** argv) {
         if (action == "delete") {
             if (pos.size() != 2 || !id_at(1))
                 return UsageError("categories", "delete wants ID");
-            TaskSession session;
+            ConsoleView view;
+            TaskSession session(view, ConsoleSessionSetup());
             const int id = static_cast<int>(*id_at(1));
             TConvertedNode* node = session.Tree().FindCategory(id);
             if (!node)

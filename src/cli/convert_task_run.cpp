@@ -1,7 +1,7 @@
 #include "cli/convert_task_run.h"
 
+#include "cli/console_tasks.h"
 #include "cli/convert_profile_options.h"
-#include "cli/task_session.h"
 
 #include "engine/converter/converter.h"
 #include "engine/dvd/dvd_info.h"
@@ -13,7 +13,9 @@
 #include "model/settings/configuration.h"
 #include "model/settings/conversion_settings.h"
 #include "platform/optical_drives.h"
+#include "store/persistent_manager.h"
 #include "tasks/av_task.h"
+#include "tasks/task_tree.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -160,7 +162,8 @@ std::optional<int> RunConvertAsTask(const QCommandLineParser& parser, const Conv
         category_id = static_cast<int>(*id);
     }
     try {
-        TaskSession session;
+        ConsoleView view;
+        TaskSession session(view, ConsoleSessionSetup());
         if (!session.Tree().FindCategory(category_id))
             return UsageError("convert", "there is no category " + std::to_string(category_id) +
                                              " (`vconv categories` lists them)");
@@ -186,8 +189,7 @@ std::optional<int> RunConvertAsTask(const QCommandLineParser& parser, const Conv
         request.SetCategoryId(category_id);
         request.SetConvertOptions(prepared.ConvertOptions());
 
-        TAVTask* task = session.Converting().NewConversion(request, session.Slots());
-        session.LockTask(task->ID());
+        TAVTask* task = session.NewConversion(request);
         if (show_progress)
             std::fprintf(stderr, "Task %lld: %s -> %s\n", static_cast<long long>(task->ID()),
                          input.toLocal8Bit().constData(),

@@ -1,8 +1,9 @@
 // vconv delete: removes a task, unfinished or finished, and on request its source and output.
 #include "cli/commands.h"
-#include "cli/task_session.h"
+#include "cli/console_tasks.h"
 
 #include "tasks/av_task.h"
+#include "tasks/task_locks.h"
 
 #include <QCommandLineParser>
 #include <cstdio>
@@ -39,20 +40,19 @@ int RunDeleteCommand(int argc, char** argv) {
         return UsageError("delete",
                           "'" + parser.positionalArguments().first().toStdString() + "' is not a task id");
     try {
-        TaskSession session;
-        TAVTask* task = FindAnyTask(session, *id);
+        ConsoleView view;
+        TaskSession session(view, ConsoleSessionSetup());
+        TAVTask* task = session.FindAnyTask(*id);
         if (!task)
             return UsageError("delete", "there is no task " + std::to_string(*id));
-        if (!session.LockTask(*id)) {
-            std::fprintf(stderr,
-                         "vconv delete: task %lld is converting in another running copy of the program; "
-                         "stop it there first\n",
-                         static_cast<long long>(*id));
-            return 1;
-        }
         task->Delete(parser.isSet(source), parser.isSet(target));
-        session.UnlockTask(*id, true);
         return 0;
+    } catch (const TaskBusyElsewhere& e) {
+        std::fprintf(stderr,
+                     "vconv delete: task %lld is converting in another running copy of the program; "
+                     "stop it there first\n",
+                     static_cast<long long>(e.TaskId()));
+        return 1;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vconv delete: %s\n", e.what());
         return 1;

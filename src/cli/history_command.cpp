@@ -1,8 +1,10 @@
 // vconv history: the finished tasks of one history category with its seven columns.
 #include "cli/commands.h"
-#include "cli/task_session.h"
+#include "cli/console_tasks.h"
 
+#include "store/persistent_manager.h"
 #include "tasks/av_task.h"
+#include "tasks/task_tree.h"
 
 #include <QCommandLineParser>
 #include <cstdio>
@@ -40,7 +42,8 @@ int RunHistoryCommand(int argc, char** argv) {
         id = static_cast<int>(*parsed);
     }
     try {
-        TaskSession session;
+        ConsoleView view;
+        TaskSession session(view, ConsoleSessionSetup());
         TConvertedNode* node = session.Tree().FindCategory(id);
         if (!node)
             return UsageError("history", "there is no category " + std::to_string(id) +

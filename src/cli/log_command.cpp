@@ -1,6 +1,6 @@
 // vconv log: the log lines of a task.
 #include "cli/commands.h"
-#include "cli/task_session.h"
+#include "cli/console_tasks.h"
 
 #include "tasks/av_task.h"
 
@@ -35,8 +35,9 @@ int RunLogCommand(int argc, char** argv) {
         return UsageError("log",
                           "'" + parser.positionalArguments().first().toStdString() + "' is not a task id");
     try {
-        TaskSession session;
-        TAVTask* task = FindAnyTask(session, *id);
+        ConsoleView view;
+        TaskSession session(view, ConsoleSessionSetup());
+        TAVTask* task = session.FindAnyTask(*id);
         if (!task)
             return UsageError("log", "there is no task " + std::to_string(*id));
         for (const QString& line : task->Log())

@@ -1,8 +1,10 @@
 // vconv start: runs a failed, stopped or restored task of the task list again and follows it.
 #include "cli/commands.h"
-#include "cli/task_session.h"
+#include "cli/console_tasks.h"
 
+#include "store/persistent_manager.h"
 #include "tasks/av_task.h"
+#include "tasks/task_locks.h"
 
 #include <QCommandLineParser>
 #include <cstdio>
@@ -41,7 +43,8 @@ int RunStartCommand(int argc, char** argv) {
         return UsageError("start",
                           "'" + parser.positionalArguments().first().toStdString() + "' is not a task id");
     try {
-        TaskSession session;
+        ConsoleView view;
+        TaskSession session(view, ConsoleSessionSetup());
         TAVTask* task = session.FindUnfinished(*id);
         if (!task) {
             const auto row = session.Store().LoadTask(*id);
@@ -51,14 +54,12 @@ int RunStartCommand(int argc, char** argv) {
             return UsageError("start",
                               "there is no task " + std::to_string(*id) + " (`vconv tasks` lists them)");
         }
-        if (!session.LockTask(*id)) {
-            std::fprintf(stderr,
-                         "vconv start: task %lld is converting in another running copy of the program\n",
-                         static_cast<long long>(*id));
-            return 1;
-        }
         task->Start(session.Slots());
         return FollowTasks(session, {task}, !parser.isSet(quiet));
+    } catch (const TaskBusyElsewhere& e) {
+        std::fprintf(stderr, "vconv start: task %lld is converting in another running copy of the program\n",
+                     static_cast<long long>(e.TaskId()));
+        return 1;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vconv start: %s\n", e.what());
         return 1;

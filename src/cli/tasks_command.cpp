@@ -1,8 +1,9 @@
 // vconv tasks: the unfinished tasks of the task list with its ten columns.
 #include "cli/commands.h"
-#include "cli/task_session.h"
+#include "cli/console_tasks.h"
 
 #include "tasks/av_task.h"
+#include "tasks/task_locks.h"
 
 #include <QCommandLineParser>
 #include <cstdio>
@@ -33,14 +34,15 @@ int RunTasksCommand(int argc, char** argv) {
     if (!parser.positionalArguments().isEmpty())
         return UsageError("tasks", "no arguments expected");
     try {
-        TaskSession session;
+        ConsoleView view;
+        TaskSession session(view, ConsoleSessionSetup());
         QStringList captions = {"ID", "状态"};
         for (const TColumn& c : TConvertingNode::Columns())
             captions << c.Caption;
         std::vector<QStringList> rows;
         for (const auto& task : session.Converting().Tasks())
             rows.push_back(
-                QStringList{QString::number(task->ID()), session.LockedElsewhere(task->ID())
+                QStringList{QString::number(task->ID()), session.Locks().LockedElsewhere(task->ID())
                                                              ? QStringLiteral("converting elsewhere")
                                                              : StatusText(*task)} +
                 TaskRow(*task));

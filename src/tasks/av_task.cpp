@@ -9,6 +9,8 @@
 #include "platform/system_shutdown.h"
 #include "store/persistent_manager.h"
 #include "tasks/cell_text.h"
+#include "tasks/task_locks.h"
+#include "tasks/task_tree.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -157,7 +159,23 @@ void TAVTask::ClearLog() {
 void TAVTask::Delete(bool delete_source, bool delete_target) {
     if (!category_)
         throw Error("A task without a category cannot be deleted");
-    tree_->Store().DeleteTask(id_);
+    // A task another running copy converts stays with it; this copy's own lock is kept until the
+    // row is gone, so nobody starts the task in between.
+    TaskLocks* locks = tree_->Locks();
+    if (locks && id_ != 0) {
+        const bool held = locks->HeldHere(id_);
+        if (!locks->Lock(id_))
+            throw TaskBusyElsewhere(id_);
+        try {
+            tree_->Store().DeleteTask(id_);
+        } catch (...) {
+            if (!held)
+                locks->Unlock(id_, false);
+            throw;
+        }
+    } else {
+        tree_->Store().DeleteTask(id_);
+    }
     // Stop (and wait for) a conversion before its files go: a waiting one ends its wait here.
     DropConverter();
     const QStringList sources = settings_->SourceFiles();
@@ -171,7 +189,10 @@ void TAVTask::Delete(bool delete_source, bool delete_target) {
     if (shown && category->ListView())
         category->ListView()->RowRemoved(this);
     // Freed here in any case: a task out of every list would otherwise be lost.
+    const std::int64_t id = id_;
     category->TakeTask(this).reset();
+    if (locks && id != 0)
+        locks->Unlock(id, true);
 }
 
 void TAVTask::Start(TSemaphore*) {
@@ -198,9 +219,15 @@ void TAVTask::ConverterProgress() {
         node.ListView()->ListRepainted();
 }
 
+void TAVTask::ReleaseLock(bool finished) {
+    if (tree_ && tree_->Locks() && id_ != 0)
+        tree_->Locks()->Unlock(id_, finished);
+}
+
 void TAVTask::ConverterError(const QString& message) {
     // A run that failed before transcoding: the task is failed and holds no slot.
     status_ = TConversionSettings::stError;
+    ReleaseLock(false);
     AddLogLine(message);
     ConverterProgress();
 }
@@ -213,6 +240,7 @@ void TAVTask::ConverterComplete() {
         // finished would report a failure as success and drop the request from the list; it stays
         // here, failed, with its row unfinished, and can be started again.
         status_ = TConversionSettings::stError;
+        ReleaseLock(false);
         AddLogLine(QString::fromStdString(converter_->LastError()));
         ConverterProgress();
         return;
@@ -230,6 +258,7 @@ void TAVTask::ConverterComplete() {
         // The row stays unfinished, so the task stays in the list, failed, and can be run again;
         // moving it to the history now would lose it at the next start.
         status_ = TConversionSettings::stError;
+        ReleaseLock(false);
         AddLogLine(QString::fromStdString(e.what()));
         CurrentMessageSink().Show(MessageKind::Error, "Error", e.what());
         ConverterProgress();
@@ -237,6 +266,7 @@ void TAVTask::ConverterComplete() {
     }
     date_ = QDateTime::currentDateTime();
     category_id_ = filed_under;
+    ReleaseLock(true);
 
     std::unique_ptr<TAVTask> self = converting.TakeTask(this);
     const TAVConfiguration& config = AVConfiguration();
@@ -317,6 +347,11 @@ QString TConvertingTask::GetCaption(int column) const {
 }
 
 void TConvertingTask::Start(TSemaphore* sem) {
+    // A stored task that another running copy converts is refused before anything changes. A new
+    // task has no id yet: NewConversion takes its lock once the store has given it one.
+    TaskLocks* locks = Tree() ? Tree()->Locks() : nullptr;
+    if (locks && ID() != 0 && !locks->Lock(ID()))
+        throw TaskBusyElsewhere(ID());
     TConversionSettings& s = Settings();
     QStringList sources = s.SourceFiles();
     QString input = sources.isEmpty() ? QString() : sources.first();
@@ -368,6 +403,7 @@ void TConvertingTask::Start(TSemaphore* sem) {
         converter.Start(sem);
     } catch (...) {
         SetStatus(TConversionSettings::stError);
+        ReleaseLock(false);
         throw;
     }
 }

@@ -74,7 +74,8 @@ public:
     // Empties the log, shows it, and clears it in the store.
     void ClearLog();
     // Deletes the store row, then the source and the output file when asked (failures ignored),
-    // then removes the task from its category and frees it: `this` is gone afterwards.
+    // then removes the task from its category and frees it: `this` is gone afterwards. A task
+    // another running copy converts is refused with TaskBusyElsewhere, before anything changes.
     void Delete(bool delete_source, bool delete_target) override;
 
     virtual void Start(TSemaphore* sem);
@@ -88,6 +89,9 @@ public:
 
 protected:
     void ShowLogIfSelected();
+    // Gives back this process's lock of the task when the run is over (the file goes too once
+    // the task is finished for good).
+    void ReleaseLock(bool finished);
     // Disconnects and frees the converter, ending its run first.
     void DropConverter();
     // Main thread: the converter's events.
@@ -123,8 +127,9 @@ public:
 
     QString GetCaption(int column) const override;
     // Clears the log, resolves the output path, copies source, target and options into the
-    // converter and starts it with `sem` (may be null). A restored DVD task whose disc is not
-    // there is refused with vc::Error, before anything changes.
+    // converter and starts it with `sem` (may be null). A stored task that another running copy
+    // converts is refused with TaskBusyElsewhere, a restored DVD task whose disc is not there
+    // with vc::Error, before anything changes.
     void Start(TSemaphore* sem) override;
     void Pause() override;
     void Resume() override;

@@ -16,11 +16,9 @@ class TAVTask;
 class TConversionSettings;
 class TConvertedNode;
 class TConvertingNode;
-class TPersistentManager;
 class TSemaphore;
-class SystemShutdown;
 
-// What every node shares: the store and the views.
+// What every node shares: the store, the views and the task locks (task_tree.h).
 class TTaskTree;
 
 class TNodeObject : public QObject {
@@ -134,43 +132,6 @@ private:
     int category_id_ = 0;
     QString category_;
     QString folder_;
-};
-
-class TTaskTree {
-public:
-    TTaskTree(TPersistentManager& store, TTaskView& view);
-    ~TTaskTree();
-    TTaskTree(const TTaskTree&) = delete;
-    TTaskTree& operator=(const TTaskTree&) = delete;
-
-    TPersistentManager& Store() const { return store_; }
-    TTaskView& View() const { return view_; }
-
-    TConvertingNode& ConvertingNode() const { return *converting_; }
-    // The top-level categories (the root category among them), built by LoadCategories.
-    const std::vector<std::unique_ptr<TConvertedNode>>& Categories() const { return categories_; }
-    // Builds the category tree from the store, from the top level down (replacing a previous one).
-    void LoadCategories();
-    TConvertedNode* FindCategory(int category_id) const;
-    // Removes a category node (with its children) from the tree; the store is not touched.
-    void RemoveCategoryNode(TConvertedNode* node);
-    // A new category under `parent` (null: the top level), in the store and in the tree.
-    TConvertedNode* AddCategory(const QString& category, const QString& folder, TConvertedNode* parent);
-    // New name and folder, in the store and on the node.
-    void UpdateCategory(TConvertedNode* node, const QString& category, const QString& folder);
-    // The category and everything below it: rows, finished tasks (never files) and nodes.
-    void DeleteCategory(TConvertedNode* node);
-
-    // Where "shut down when done" goes; null (the default) never shuts down.
-    SystemShutdown* Shutdown() const { return shutdown_; }
-    void SetShutdown(SystemShutdown* shutdown) { shutdown_ = shutdown; }
-
-private:
-    SystemShutdown* shutdown_ = nullptr;
-    TPersistentManager& store_;
-    TTaskView& view_;
-    std::unique_ptr<TConvertingNode> converting_;
-    std::vector<std::unique_ptr<TConvertedNode>> categories_;
 };
 
 } // namespace vc

@@ -2,6 +2,7 @@
 
 #include "platform/message_boxes.h"
 #include "tasks/node_object.h"
+#include "tasks/task_tree.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -4,11 +4,17 @@
 #include "tasks/av_task.h"
 #include "tasks/cell_text.h"
 #include "tasks/node_object.h"
+#include "tasks/task_locks.h"
+#include "tasks/task_tree.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <fstream>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace vc {
 
@@ -285,6 +291,42 @@ TEST_F(TaskModelTest, ARestoredDvdTaskWithoutItsDiscIsRefusedBeforeAnythingChang
     EXPECT_EQ(task->Status(), TConversionSettings::stError);
     EXPECT_EQ(task->Settings().SourceFiles(), QStringList{"stream:1"});
     EXPECT_EQ(task->Log(), QStringList{"kept"});
+}
+
+// Another running copy holds a task's lock file the way TaskLocks does (flock conflicts between
+// separate opens even inside one process, so an open of our own stands in for the other copy).
+TEST_F(TaskModelTest, ATaskConvertingElsewhereCannotBeStartedOrDeletedThroughTheTree) {
+    const QString folder = QString::fromStdString((dir_ / "running").string());
+    TaskLocks locks(folder);
+    tree_.SetLocks(&locks);
+    const QString source = File("src.mov");
+    const auto id = store_.NewDbTask(TPersistentManager::GetConvertSettings(*Request(source, "/o/a.mp4")));
+    TConvertingNode& node = tree_.ConvertingNode();
+    node.LoadTaskList(&view_);
+    ASSERT_EQ(node.Tasks().size(), 1u);
+    TAVTask* task = node.Tasks()[0].get();
+
+    const std::string lock_file = (dir_ / "running" / (std::to_string(id) + ".lock")).string();
+    std::filesystem::create_directories(dir_ / "running");
+    const int other = ::open(lock_file.c_str(), O_RDWR | O_CREAT, 0600);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
+    EXPECT_TRUE(locks.LockedElsewhere(id));
+
+    EXPECT_THROW(task->Start(nullptr), TaskBusyElsewhere);
+    EXPECT_FALSE(task->HasConverter());
+    EXPECT_THROW(task->Delete(true, false), TaskBusyElsewhere);
+    EXPECT_EQ(node.Tasks().size(), 1u);
+    EXPECT_TRUE(store_.LoadTask(id).has_value());
+    EXPECT_TRUE(QFile::exists(source));
+
+    // Once the other copy lets go (it ended, or it was killed), the task is this copy's to delete.
+    ::close(other);
+    EXPECT_FALSE(locks.LockedElsewhere(id));
+    task->Delete(false, false);
+    EXPECT_TRUE(node.Tasks().empty());
+    EXPECT_FALSE(store_.LoadTask(id).has_value());
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(lock_file))); // gone with the task
 }
 
 } // namespace vc

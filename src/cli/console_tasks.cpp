@@ -1,26 +1,23 @@
-#include "cli/task_session.h"
+#include "cli/console_tasks.h"
 
 #include "engine/converter/converter.h"
 #include "model/settings/configuration.h"
 #include "platform/error.h"
 #include "platform/message_sink.h"
-#include "platform/thread_sem.h"
+#include "store/persistent_manager.h"
 #include "store/sqlite_db.h"
 #include "tasks/av_task.h"
+#include "tasks/task_locks.h"
+#include "tasks/task_tree.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QEvent>
 #include <QEventLoop>
-#include <QFile>
 #include <QTimer>
 
 #include <sqlite3.h>
 
-#include <QDir>
-
-#include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -29,7 +26,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <thread>
 
 namespace vc::cli {
@@ -84,125 +80,13 @@ QString FormatTable(const QStringList& captions, const std::vector<QStringList>&
 // FollowTasks reports each finished task itself, whatever the alert setting says.
 void ConsoleView::ShowCompletionAlert(const QString&) {}
 
-TaskSession::TaskSession() {
-    // A damaged configuration is set aside with a warning on stderr; the run goes on.
-    AVConfiguration().LoadAtStartup();
-    store_ = std::make_unique<TPersistentManager>(TAVConfiguration::GetAppDataFolder(),
-                                                  AVConfiguration().OutputFolder());
-    tree_ = std::make_unique<TTaskTree>(*store_, view_);
-    tree_->LoadCategories();
-}
-
-TaskSession::~TaskSession() {
-    // Tasks (and their workers) end before the pool they hold units of.
-    tree_->ConvertingNode().ClearTasks();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    tree_.reset();
-    slots_.reset();
-    for (const auto& [id, fd] : task_locks_)
-        ::close(fd);
-    try {
-        AVConfiguration().Save();
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "vconv: the settings were not saved: %s\n", e.what());
-    }
-}
-
-TConvertingNode& TaskSession::Converting() {
-    TConvertingNode& node = tree_->ConvertingNode();
-    if (!node.Loaded())
-        node.LoadTaskList(&view_);
-    return node;
-}
-
-TSemaphore* TaskSession::Slots() {
-    if (!slots_opened_) {
-        slots_opened_ = true;
-        const char* name = std::getenv(kSlotPoolVariable);
-        const char* count = std::getenv(kSlotCountVariable);
-        try {
-            slots_ = OpenNamedSemaphore(name && *name ? name : "ThreadSem", count ? std::atoi(count) : 0);
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "vconv: running without the conversion-slot pool: %s\n", e.what());
-        }
-    }
-    return slots_.get();
-}
-
-namespace {
-
-QString TaskLockPath(std::int64_t id) {
-    return TAVConfiguration::GetAppDataFolder() + "running/" + QString::number(id) + ".lock";
-}
-
-// An open descriptor of the task's lock file, locked; -1 when another process holds it.
-int TryLockFile(std::int64_t id) {
-    QDir().mkpath(TAVConfiguration::GetAppDataFolder() + "running");
-    const int fd = ::open(TaskLockPath(id).toLocal8Bit().constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return -2; // no lock to be had here: do not keep anyone from working
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-} // namespace
-
-bool TaskSession::LockTask(std::int64_t id) {
-    if (task_locks_.count(id))
-        return true;
-    const int fd = TryLockFile(id);
-    if (fd == -1)
-        return false;
-    if (fd >= 0)
-        task_locks_[id] = fd;
-    return true;
-}
-
-bool TaskSession::LockedElsewhere(std::int64_t id) {
-    if (task_locks_.count(id))
-        return false;
-    const int fd = TryLockFile(id);
-    if (fd == -1)
-        return true;
-    if (fd >= 0)
-        ::close(fd);
-    return false;
-}
-
-void TaskSession::UnlockTask(std::int64_t id, bool finished) {
-    auto it = task_locks_.find(id);
-    if (it == task_locks_.end())
-        return;
-    if (finished) // nobody starts a finished task again: its lock file is not needed
-        QFile::remove(TaskLockPath(id));
-    ::close(it->second);
-    task_locks_.erase(it);
-}
-
-TAVTask* TaskSession::FindUnfinished(std::int64_t id) {
-    for (const auto& task : Converting().Tasks())
-        if (task->ID() == id)
-            return task.get();
-    return nullptr;
-}
-
-TAVTask* FindAnyTask(TaskSession& session, std::int64_t id) {
-    if (TAVTask* task = session.FindUnfinished(id))
-        return task;
-    const auto row = session.Store().LoadTask(id);
-    if (!row || row->Converting)
-        return nullptr;
-    TConvertedNode* category = session.Tree().FindCategory(row->CategoryId);
-    if (!category)
-        return nullptr;
-    category->LoadTaskList(&session.View());
-    for (const auto& task : category->Tasks())
-        if (task->ID() == id)
-            return task.get();
-    return nullptr;
+TaskSessionSetup ConsoleSessionSetup() {
+    TaskSessionSetup setup;
+    if (const char* name = std::getenv(kSlotPoolVariable); name && *name)
+        setup.slot_pool = name;
+    if (const char* count = std::getenv(kSlotCountVariable))
+        setup.slot_count = std::atoi(count);
+    return setup;
 }
 
 std::optional<std::int64_t> ParseId(const QString& text) {
@@ -411,8 +295,9 @@ int FollowTasks(TaskSession& session, const std::vector<TAVTask*>& tasks, bool s
     loop.exec();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
+    // The tasks give their locks back as their runs end; one that never got to run gives it here.
     for (const Followed& f : followed)
-        session.UnlockTask(f.id, f.phase == "finished");
+        session.Locks().Unlock(f.id, f.phase == "finished");
     int failed = 0;
     for (const Followed& f : followed)
         if (f.phase == "failed") {
