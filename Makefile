@@ -8,11 +8,12 @@ PACKAGES := build-essential cmake ninja-build pkg-config \
 	qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev \
 	libsqlite3-dev libpugixml-dev libdvdnav-dev libdvdread-dev libsimpleini-dev libfontconfig-dev \
 	libgtest-dev libgmock-dev \
-	dvdauthor genisoimage time fonts-dejavu-core locales
+	dvdauthor genisoimage time fonts-dejavu-core locales \
+	qt6-l10n-tools qt6-translations-l10n fonts-wqy-microhei xvfb xauth
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build test asan tsan bench run clean fuzz
+.PHONY: deps build test asan tsan bench run clean fuzz screenshots
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do \
@@ -61,6 +62,13 @@ fuzz: deps
 
 bench: build
 	bench/run_all.sh build
+
+# The desktop program's windows as a person sees them, in Chinese and English, rendered under Xvfb
+# into build/screenshots/<window>-<language>.png.
+SCREENSHOT_DIR ?= $(CURDIR)/build/screenshots
+screenshots: build
+	cmake --build --preset release --target vc_screenshots
+	xvfb-run -a -s "-screen 0 1600x1000x24" build/tools/screenshots/vc_screenshots $(SCREENSHOT_DIR)
 
 run: build
 	bench/demo.sh build
