@@ -1,0 +1,545 @@
+#include "gui/main/main_window.h"
+
+#include "gui/main/desktop_session.h"
+#include "gui/main/dialog_calls.h"
+#include "gui/main/explorer_frame.h"
+#include "gui/main/info_frame.h"
+#include "gui/main/list_frame.h"
+#include "gui/main/wizard_calls.h"
+#include "gui/models/category_tree_model.h"
+#include "gui/models/status_icons.h"
+#include "gui/models/task_list_model.h"
+#include "model/settings/configuration.h"
+#include "platform/message_boxes.h"
+#include "platform/shell.h"
+#include "tasks/av_task.h"
+#include "tasks/node_object.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QToolBar>
+#include <algorithm>
+
+namespace vc::gui {
+
+namespace {
+
+bool IsActive(TAVTaskStatus status) {
+    return status == TConversionSettings::stRunning || status == TConversionSettings::stPaused;
+}
+
+// A busy cursor while the store is read on the main thread.
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+// Runs a user action; what it throws is shown in the error box and the window stays usable.
+template <typename F> void Guarded(F&& action) {
+    try {
+        action();
+    } catch (const std::exception& e) {
+        ShowErrorMessage(e.what());
+    }
+}
+
+} // namespace
+
+TFormMain::TFormMain(SystemShutdown* shutdown, QWidget* parent)
+    : QMainWindow(parent), new_conversion_wizard_(RunNewConversionWizard), batch_wizard_(RunBatchWizard) {
+    setObjectName("FormMain");
+    setWindowTitle(tr("视频转换器"));
+    setWindowIcon(ProgramIcon());
+
+    session_ = std::make_unique<TDesktopSession>(*this);
+    if (!session_->StoreError().isEmpty())
+        ShowErrorMessage(session_->StoreError().toStdString());
+    session_->SetShutdown(shutdown);
+
+    CreateActions();
+    CreateFrames();
+    CreateMenus();
+
+    if (session_->Tree()) {
+        // The slot pool lives from here to the end of the run.
+        session_->Slots();
+        explorer_->expandAll();
+        // Selecting the task list reads the unfinished tasks (restored as failed).
+        explorer_->setCurrentIndex(tree_model_->TaskListIndex());
+        explorer_->setFocus();
+    }
+    actShutdown->setChecked(AVConfiguration().ShutdownWhenDone());
+    UpdateActions();
+}
+
+TFormMain::~TFormMain() {
+    // No view may hold a task while the tasks go, and nothing may select anything meanwhile.
+    if (explorer_->selectionModel())
+        disconnect(explorer_->selectionModel(), nullptr, this, nullptr);
+    disconnect(list_->selectionModel(), nullptr, this, nullptr);
+    list_model_->ListCleared();
+    explorer_->setModel(nullptr);
+    session_.reset();
+}
+
+void TFormMain::Started() {
+    if (AVConfiguration().FirstRun())
+        RunSetupWizard(this);
+}
+
+// --- building the window ----------------------------------------------------------------------
+
+void TFormMain::CreateActions() {
+    auto make = [this](const char* name, const QString& text, void (TFormMain::*slot)()) {
+        auto* action = new QAction(text, this);
+        action->setObjectName(name);
+        if (slot)
+            connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
+    actNewConversion = make("actNewConversion", tr("添加单一任务"), nullptr);
+    actNewConversion->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    connect(actNewConversion, &QAction::triggered, this, [this] { NewConversion(QString()); });
+    actNewBatch = make("actNewBatch", tr("添加批量任务"), &TFormMain::NewBatch);
+    actStartTask = make("actStartTask", tr("开始"), &TFormMain::StartTask);
+    actPauseTask = make("actPauseTask", tr("暂停"), &TFormMain::PauseTask);
+    actStopTask = make("actStopTask", tr("停止"), &TFormMain::StopTask);
+    actExit = make("actExit", tr("退出"), nullptr);
+    connect(actExit, &QAction::triggered, this, [this] {
+        // At once: the close check is not asked.
+        exiting_ = true;
+        close();
+    });
+    actShutdown = make("actShutdown", tr("完成后关机"), nullptr);
+    actShutdown->setCheckable(true);
+    connect(actShutdown, &QAction::toggled, this, [](bool on) { AVConfiguration().SetShutdownWhenDone(on); });
+    actOptions = make("actOptions", tr("详细设置"), nullptr);
+    connect(actOptions, &QAction::triggered, this, [this] { RunOptionsDialog(this); });
+    actAbout = make("actAbout", tr("关于"), nullptr);
+    connect(actAbout, &QAction::triggered, this, [this] { RunAboutBox(this); });
+
+    actStartTask->setIcon(TaskStatusIcon(TConversionSettings::stRunning));
+    actPauseTask->setIcon(TaskStatusIcon(TConversionSettings::stPaused));
+    actStopTask->setIcon(TaskStatusIcon(TConversionSettings::stError));
+
+    actDelTask = make("actDelTask", tr("删除(&R)"), &TFormMain::DeleteTasks);
+    actOpenSource = make("actOpenSource", tr("打开原始文件"), &TFormMain::OpenSource);
+    actOpenConverted = make("actOpenConverted", tr("打开已经转换完的文件"), &TFormMain::OpenConverted);
+    actExploreFile = make("actExploreFile", tr("打开文件目录"), &TFormMain::ExploreConverted);
+
+    actOpenFolder = make("actOpenFolder", tr("打开文件夹"), &TFormMain::OpenFolder);
+    actNewCategory = make("actNewCategory", tr("新建分类"), &TFormMain::NewCategory);
+    actDelCategory = make("actDelCategory", tr("删除"), &TFormMain::DeleteCategory);
+    actCategoryProp = make("actCategoryProp", tr("属性"), &TFormMain::CategoryProperties);
+
+    actClearLog = make("actClearLog", tr("Clear Log"), &TFormMain::ClearLog);
+}
+
+void TFormMain::CreateMenus() {
+    QMenu* file = menuBar()->addMenu(tr("文件(&F)"));
+    file->addAction(actNewConversion);
+    file->addAction(actNewBatch);
+    file->addSeparator();
+    file->addAction(actStartTask);
+    file->addAction(actPauseTask);
+    file->addAction(actStopTask);
+    file->addSeparator();
+    file->addAction(actExit);
+
+    QMenu* settings = menuBar()->addMenu(tr("设置(&O)"));
+    settings->addAction(actShutdown);
+    settings->addSeparator();
+    settings->addAction(actOptions);
+
+    QMenu* help = menuBar()->addMenu(tr("帮助(&H)"));
+    help->addAction(actAbout);
+
+    QToolBar* tools = addToolBar(tr("工具栏"));
+    tools->setObjectName("tbMain");
+    tools->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    tools->setMovable(false);
+    tools->addAction(actNewConversion);
+    tools->addAction(actNewBatch);
+    tools->addSeparator();
+    tools->addAction(actStartTask);
+    tools->addAction(actPauseTask);
+    tools->addAction(actStopTask);
+
+    pmTasks = new QMenu(this);
+    pmTasks->setObjectName("pmTasks");
+    pmTasks->addAction(actDelTask);
+    pmTasks->addSeparator();
+    pmTasks->addAction(actOpenSource);
+    pmTasks->addAction(actOpenConverted);
+    pmTasks->addAction(actExploreFile);
+
+    pmConverted = new QMenu(this);
+    pmConverted->setObjectName("pmConverted");
+    pmConverted->addAction(actOpenFolder);
+    pmConverted->addSeparator();
+    pmConverted->addAction(actNewCategory);
+    pmConverted->addAction(actDelCategory);
+    pmConverted->addSeparator();
+    pmConverted->addAction(actCategoryProp);
+
+    info_->LogList()->addAction(actClearLog);
+}
+
+void TFormMain::CreateFrames() {
+    list_model_ = new TTaskListModel(this);
+    explorer_ = new TFrameExplorer(this);
+    list_ = new TFrameList(this);
+    list_->SetTaskModel(list_model_);
+    info_ = new TFrameInfo(this);
+
+    if (TTaskTree* tree = session_->Tree()) {
+        tree_model_ = new TCategoryTreeModel(*tree, true, this);
+        explorer_->setModel(tree_model_);
+    }
+    if (explorer_->selectionModel())
+        connect(explorer_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+                [this](const QModelIndex& current) { TreeSelectionChanged(current); });
+    connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TFormMain::ListSelectionChanged);
+    connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &TFormMain::ListSelectionChanged);
+    connect(list_model_, &QAbstractItemModel::rowsRemoved, this, &TFormMain::ListSelectionChanged);
+    connect(list_model_, &QAbstractItemModel::modelReset, this, &TFormMain::ListSelectionChanged);
+
+    connect(list_, &TFrameList::DeleteRequested, this, &TFormMain::DeleteTasks);
+    connect(list_, &TFrameList::FileDropped, this, &TFormMain::NewConversion);
+    connect(list_, &TFrameList::Ticked, this, &TFormMain::UpdateActions);
+    connect(list_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        UpdateActions();
+        pmTasks->popup(list_->viewport()->mapToGlobal(pos));
+    });
+    connect(explorer_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        const QModelIndex index = explorer_->indexAt(pos);
+        if (!index.isValid())
+            return;
+        explorer_->setCurrentIndex(index);
+        if (QMenu* menu = PopupMenuFor(index)) {
+            UpdateActions();
+            menu->popup(explorer_->viewport()->mapToGlobal(pos));
+        }
+    });
+
+    auto* right = new QSplitter(Qt::Vertical, this);
+    right->setObjectName("splitterRight");
+    right->addWidget(list_);
+    right->addWidget(info_);
+    right->setStretchFactor(0, 3);
+    right->setStretchFactor(1, 1);
+    right->setChildrenCollapsible(false);
+
+    auto* main = new QSplitter(Qt::Horizontal, this);
+    main->setObjectName("splitterMain");
+    main->addWidget(explorer_);
+    main->addWidget(right);
+    main->setStretchFactor(0, 0);
+    main->setStretchFactor(1, 1);
+    main->setSizes({200, 1000});
+    main->setChildrenCollapsible(false);
+    setCentralWidget(main);
+}
+
+QMenu* TFormMain::PopupMenuFor(const QModelIndex& tree_index) const {
+    return tree_model_ && dynamic_cast<TConvertedNode*>(tree_model_->NodeAt(tree_index)) ? pmConverted
+                                                                                         : nullptr;
+}
+
+// --- selection --------------------------------------------------------------------------------
+
+TNodeObject* TFormMain::SelectedNode() const {
+    return tree_model_ ? tree_model_->NodeAt(explorer_->currentIndex()) : nullptr;
+}
+
+TAVTask* TFormMain::SelectedTask() const {
+    const QModelIndex current = list_->currentIndex();
+    return current.isValid() ? list_model_->TaskAt(current.row()) : nullptr;
+}
+
+std::vector<TAVTask*> TFormMain::SelectedTasks() const {
+    std::vector<TAVTask*> tasks;
+    for (int row : list_->SelectedRows())
+        if (TAVTask* task = list_model_->TaskAt(row))
+            tasks.push_back(task);
+    return tasks;
+}
+
+TConvertedNode* TFormMain::FocusedCategory() const {
+    return dynamic_cast<TConvertedNode*>(SelectedNode());
+}
+
+void TFormMain::TreeSelectionChanged(const QModelIndex& current) {
+    TNodeObject* node = tree_model_ ? tree_model_->NodeAt(current) : nullptr;
+    if (!node) {
+        ListCleared();
+        UpdateActions();
+        return;
+    }
+    {
+        BusyCursor busy; // a history category is read from the store
+        Guarded([&] { node->LoadTaskList(this); });
+    }
+    list_->ApplyColumnWidths();
+    ListSelectionChanged();
+}
+
+void TFormMain::ListSelectionChanged() {
+    if (TAVTask* task = SelectedTask())
+        Guarded([&] { task->LoadTaskInfo(this); });
+    else
+        info_->ShowLog({});
+    UpdateActions();
+}
+
+// --- TTaskView --------------------------------------------------------------------------------
+
+void TFormMain::ListColumnsReplaced(const std::vector<TColumn>& columns) {
+    list_model_->ListColumnsReplaced(columns);
+}
+
+void TFormMain::ListCleared() {
+    list_model_->ListCleared();
+}
+
+void TFormMain::RowAdded(TAVTask* task) {
+    list_model_->RowAdded(task);
+}
+
+void TFormMain::RowRemoved(TAVTask* task) {
+    list_model_->RowRemoved(task);
+}
+
+void TFormMain::ListRepainted() {
+    list_model_->ListRepainted();
+}
+
+void TFormMain::LogShown(const QStringList& lines) {
+    info_->ShowLog(lines);
+}
+
+void TFormMain::ShowCompletionAlert(const QString& target_file) {
+    // Raised inside a converter's event: shown once that event is over.
+    QMetaObject::invokeMethod(
+        this, [target_file] { ShowDesktopAlert(target_file); }, Qt::QueuedConnection);
+}
+
+// --- enabling ---------------------------------------------------------------------------------
+
+void TFormMain::UpdateActions() {
+    const TAVTask* focused = SelectedTask();
+    const std::vector<TAVTask*> selected = SelectedTasks();
+    const TAVTaskStatus status = focused ? focused->Status() : TConversionSettings::stFinished;
+    actStartTask->setEnabled(
+        focused && !focused->IsConverted() &&
+        (status == TConversionSettings::stPaused || status == TConversionSettings::stError));
+    actPauseTask->setEnabled(focused && status == TConversionSettings::stRunning);
+    actStopTask->setEnabled(std::any_of(selected.begin(), selected.end(),
+                                        [](const TAVTask* t) { return IsActive(t->Status()); }));
+
+    const TAVTask* single = selected.size() == 1 ? selected.front() : nullptr;
+    actDelTask->setEnabled(!selected.empty());
+    actOpenSource->setEnabled(single && single->CanOpenSource());
+    actOpenConverted->setEnabled(single && single->ConvertedIsValid());
+    actExploreFile->setEnabled(single && single->ConvertedIsValid());
+
+    const TConvertedNode* category = FocusedCategory();
+    actOpenFolder->setEnabled(category);
+    actNewCategory->setEnabled(category);
+    actCategoryProp->setEnabled(category);
+    actDelCategory->setEnabled(category && !category->IsRoot());
+
+    actClearLog->setEnabled(focused && !info_->LogLines().isEmpty());
+    actNewConversion->setEnabled(session_->Tree());
+    actNewBatch->setEnabled(session_->Tree());
+}
+
+// --- task actions -----------------------------------------------------------------------------
+
+void TFormMain::SetWizards(NewConversionWizard new_conversion, BatchWizard batch) {
+    new_conversion_wizard_ = std::move(new_conversion);
+    batch_wizard_ = std::move(batch);
+}
+
+void TFormMain::NewConversion(const QString& dropped_file) {
+    if (!session_->Tree())
+        return;
+    std::unique_ptr<TConversionSettings> request = new_conversion_wizard_(this, dropped_file);
+    if (request)
+        AddConversion(*request);
+}
+
+void TFormMain::NewBatch() {
+    if (!session_->Tree())
+        return;
+    std::unique_ptr<TConversionSettings> request = batch_wizard_(this);
+    if (request)
+        AddBatch(*request);
+}
+
+void TFormMain::AddConversion(const TConversionSettings& settings) {
+    if (TTaskTree* tree = session_->Tree())
+        Guarded([&] { tree->ConvertingNode().NewConversion(settings, session_->Slots()); });
+    UpdateActions();
+}
+
+void TFormMain::AddBatch(const TConversionSettings& settings) {
+    TTaskTree* tree = session_->Tree();
+    if (!tree)
+        return;
+    TConversionSettings request;
+    request.Assign(&settings);
+    Guarded([&] {
+        QStringList files = request.SourceFiles();
+        while (!files.isEmpty()) {
+            tree->ConvertingNode().NewConversion(request, session_->Slots());
+            files.removeFirst();
+            request.SetSourceFiles(files);
+        }
+    });
+    UpdateActions();
+}
+
+void TFormMain::StartTask() {
+    TAVTask* task = SelectedTask();
+    if (!task)
+        return;
+    Guarded([&] {
+        if (task->Status() == TConversionSettings::stPaused)
+            task->Resume();
+        else
+            task->Start(session_->Slots());
+    });
+    UpdateActions();
+}
+
+void TFormMain::PauseTask() {
+    if (TAVTask* task = SelectedTask(); task && task->Status() == TConversionSettings::stRunning)
+        task->Pause();
+    UpdateActions();
+}
+
+void TFormMain::StopTask() {
+    for (TAVTask* task : SelectedTasks())
+        if (IsActive(task->Status()))
+            task->Stop();
+    UpdateActions();
+}
+
+void TFormMain::DeleteTasks() {
+    if (SelectedTasks().empty())
+        return;
+    TDeleteChoice choice;
+    if (!RunDeleteDialog(this, choice))
+        return;
+    // The dialog ran an event loop: read the selection again.
+    for (TAVTask* task : SelectedTasks()) {
+        if (IsActive(task->Status()))
+            task->Stop(); // running and paused tasks are stopped and stay
+        else
+            Guarded([&] { task->Delete(choice.delete_source, choice.delete_target); });
+    }
+    UpdateActions();
+}
+
+void TFormMain::OpenSource() {
+    if (TAVTask* task = SelectedTask(); task && task->CanOpenSource())
+        OpenDocument(task->Settings().SourceFiles().first());
+}
+
+void TFormMain::OpenConverted() {
+    // The desktop's player for the file.
+    if (TAVTask* task = SelectedTask(); task && task->ConvertedIsValid())
+        OpenDocument(task->Settings().TargetFile().trimmed());
+}
+
+void TFormMain::ExploreConverted() {
+    if (TAVTask* task = SelectedTask(); task && task->ConvertedIsValid())
+        ExploreFile(task->Settings().TargetFile().trimmed(), true);
+}
+
+void TFormMain::ClearLog() {
+    if (TAVTask* task = SelectedTask())
+        Guarded([&] { task->ClearLog(); });
+    info_->FlushLog();
+    UpdateActions();
+}
+
+// --- category actions -------------------------------------------------------------------------
+
+void TFormMain::OpenFolder() {
+    if (TConvertedNode* category = FocusedCategory())
+        ExploreFolder(category->Folder(), true);
+}
+
+void TFormMain::NewCategory() {
+    TConvertedNode* parent = FocusedCategory();
+    if (!parent)
+        return;
+    QString name, folder;
+    if (!RunCategoryDialog(this, false, name, folder))
+        return;
+    Guarded([&] {
+        tree_model_->AddCategory(name, folder, parent);
+        explorer_->expand(tree_model_->IndexOf(parent));
+    });
+}
+
+void TFormMain::DeleteCategory() {
+    TConvertedNode* category = FocusedCategory();
+    if (!category || category->IsRoot())
+        return;
+    if (!ConfirmWarning(tr("Do you want to delete the selected category?").toStdString()))
+        return;
+    Guarded([&] {
+        // The parent takes the selection first, so the list never shows a category being removed.
+        TNodeObject* parent = category->Parent();
+        const QModelIndex select = parent ? tree_model_->IndexOf(parent) : tree_model_->CategoryIndex(1);
+        explorer_->setCurrentIndex(select);
+        tree_model_->DeleteCategory(category);
+    });
+    UpdateActions();
+}
+
+void TFormMain::CategoryProperties() {
+    TConvertedNode* category = FocusedCategory();
+    if (!category)
+        return;
+    QString name = category->Category();
+    QString folder = category->Folder();
+    if (!RunCategoryDialog(this, true, name, folder))
+        return;
+    Guarded([&] {
+        tree_model_->UpdateCategory(category, name, folder);
+        if (!QDir().mkpath(folder))
+            ShowErrorMessage(tr("文件夹 %1 无法创建。").arg(folder).toStdString());
+    });
+}
+
+// --- closing ----------------------------------------------------------------------------------
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+    if (!exiting_) {
+        // Only the rows on screen count: a history category shows nothing that converts.
+        for (int row = 0; row < list_model_->rowCount(); ++row)
+            if (const TAVTask* task = list_model_->TaskAt(row); task && IsActive(task->Status())) {
+                ShowErrorMessage(tr("正在转换....还不能退出").toStdString());
+                event->ignore();
+                return;
+            }
+    }
+    event->accept();
+}
+
+} // namespace vc::gui
