@@ -257,7 +257,7 @@ TEST_F(WindowTest, DeletingStopsRunningTasksAndDeletesTheOthers) {
     window_->AddConversion(*EndlessRequest());
     ASSERT_EQ(Rows(), 2);
     TAVTask* endless = Task(1);
-    ASSERT_TRUE(RunEventsUntil([&] { return endless->Status() == St::stRunning; }));
+    ASSERT_TRUE(RunEventsUntil([&] { return endless->Converter().State() == TAVConverter::cvRunning; }));
 
     // "否" changes nothing.
     SelectRows({0, 1});
