@@ -10,6 +10,7 @@
 #include "model/settings/conversion_settings.h"
 #include "store/persistent_manager.h"
 #include "tasks/node_object.h"
+#include "tasks/task_tree.h"
 #include "tools/screenshots/scene.h"
 
 #include <QDateTime>

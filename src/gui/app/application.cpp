@@ -4,7 +4,7 @@
 #include "gui/app/gui_message_sink.h"
 #include "gui/i18n/translations.h"
 #include "gui/main/main_window.h"
-#include "model/settings/configuration.h"
+#include "platform/system_shutdown.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -61,24 +61,17 @@ int RunApplication(int argc, char** argv) {
 
     // From here on every box goes through the main thread, whoever raises it.
     GuiMessageSink sink;
-    // The settings first: a damaged file is set aside with a message, and the program goes on.
-    AVConfiguration().LoadAtStartup();
     UseAudioDevice();
+    LogindShutdown shutdown;
 
-    int code = 0;
-    {
-        TFormMain window;
-        sink.SetParentWindow(&window);
-        window.showMaximized();
-        window.Started();
-        code = QApplication::exec();
-        sink.SetParentWindow(nullptr);
-    }
-    try {
-        AVConfiguration().Save();
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "videoconverter: the settings were not saved: %s\n", e.what());
-    }
+    // The window's session loads the settings (a damaged file is set aside with a message), opens
+    // the store and the slot pool, and saves the settings when the window goes.
+    TFormMain window(&shutdown);
+    sink.SetParentWindow(&window);
+    window.showMaximized();
+    window.Started();
+    const int code = QApplication::exec();
+    sink.SetParentWindow(nullptr);
     return code;
 }
 

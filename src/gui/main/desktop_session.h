@@ -1,10 +1,12 @@
 #pragma once
-// What the main window runs on: the task store, the task tree and the conversion-slot pool.
+// What the main window runs on: the task session (configuration, store, task tree, slot pool,
+// the per-task locks shared with other running copies), or the reason it could not be opened.
 #include <QString>
 #include <memory>
 
 namespace vc {
 class SystemShutdown;
+class TaskSession;
 class TPersistentManager;
 class TSemaphore;
 class TTaskTree;
@@ -15,28 +17,25 @@ namespace vc::gui {
 
 class TDesktopSession {
 public:
-    // Opens the store in the application-data folder and builds the category tree, shown
-    // through `view`. A store that cannot be opened leaves the session without one: StoreError()
-    // tells why, Tree() is null.
-    explicit TDesktopSession(TTaskView& view);
-    // Frees the tasks (ending their runs) before the slot pool.
+    // Opens the session shown through `view`. A store that cannot be opened leaves it without
+    // one: StoreError() tells why, Tree() is null. The slot pool is "ThreadSem" unless
+    // VCONV_SLOT_POOL names another (VCONV_SLOTS its size when it is made), as for vconv.
+    TDesktopSession(TTaskView& view, SystemShutdown* shutdown);
+    // Ends every task's run (waiting for the workers) and saves the configuration.
     ~TDesktopSession();
     TDesktopSession(const TDesktopSession&) = delete;
     TDesktopSession& operator=(const TDesktopSession&) = delete;
 
-    TTaskTree* Tree() const { return tree_.get(); }
-    TPersistentManager* Store() const { return store_.get(); }
+    TTaskTree* Tree() const;
+    TPersistentManager* Store() const;
+    TaskSession* Session() const { return session_.get(); }
     const QString& StoreError() const { return store_error_; }
-    // The slot pool ("ThreadSem", or VCONV_SLOT_POOL's), opened on first use; null when the system
-    // refuses one (conversions then run without a limit).
+    // The slot pool, opened on first use; null when the system refuses one (conversions then run
+    // without a limit).
     TSemaphore* Slots();
-    void SetShutdown(SystemShutdown* shutdown);
 
 private:
-    std::unique_ptr<TPersistentManager> store_;
-    std::unique_ptr<TTaskTree> tree_;
-    std::unique_ptr<TSemaphore> slots_;
-    bool slots_opened_ = false;
+    std::unique_ptr<TaskSession> session_;
     QString store_error_;
 };
 

@@ -14,6 +14,8 @@
 #include "platform/shell.h"
 #include "tasks/av_task.h"
 #include "tasks/node_object.h"
+#include "tasks/task_session.h"
+#include "tasks/task_tree.h"
 
 #include <QAction>
 #include <QApplication>
@@ -60,10 +62,10 @@ TFormMain::TFormMain(SystemShutdown* shutdown, QWidget* parent)
     setWindowTitle(tr("视频转换器"));
     setWindowIcon(ProgramIcon());
 
-    session_ = std::make_unique<TDesktopSession>(*this);
+    // The configuration, the store and the category tree.
+    session_ = std::make_unique<TDesktopSession>(*this, shutdown);
     if (!session_->StoreError().isEmpty())
         ShowErrorMessage(session_->StoreError().toStdString());
-    session_->SetShutdown(shutdown);
 
     CreateActions();
     CreateFrames();
@@ -389,21 +391,21 @@ void TFormMain::NewBatch() {
 }
 
 void TFormMain::AddConversion(const TConversionSettings& settings) {
-    if (TTaskTree* tree = session_->Tree())
-        Guarded([&] { tree->ConvertingNode().NewConversion(settings, session_->Slots()); });
+    if (TaskSession* session = session_->Session())
+        Guarded([&] { session->NewConversion(settings); });
     UpdateActions();
 }
 
 void TFormMain::AddBatch(const TConversionSettings& settings) {
-    TTaskTree* tree = session_->Tree();
-    if (!tree)
+    TaskSession* session = session_->Session();
+    if (!session)
         return;
     TConversionSettings request;
     request.Assign(&settings);
     Guarded([&] {
         QStringList files = request.SourceFiles();
         while (!files.isEmpty()) {
-            tree->ConvertingNode().NewConversion(request, session_->Slots());
+            session->NewConversion(request);
             files.removeFirst();
             request.SetSourceFiles(files);
         }

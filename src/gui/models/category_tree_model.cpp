@@ -4,6 +4,7 @@
 #include "gui/models/task_texts.h"
 #include "store/persistent_manager.h"
 #include "tasks/node_object.h"
+#include "tasks/task_tree.h"
 
 #include <memory>
 

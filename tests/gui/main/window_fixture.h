@@ -10,6 +10,7 @@
 #include "store/persistent_manager.h"
 #include "support/recording_message_sink.h"
 #include "support/test_env.h"
+#include "tasks/task_tree.h"
 
 #include <gtest/gtest.h>
 

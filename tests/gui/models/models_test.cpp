@@ -6,6 +6,7 @@
 #include "support/test_env.h"
 #include "tasks/av_task.h"
 #include "tasks/node_object.h"
+#include "tasks/task_tree.h"
 
 #include <gtest/gtest.h>
 
