@@ -202,61 +202,6 @@
     </message>
 </context>
 <context>
-    <name>vc::gui::TSimpleDialogs</name>
-    <message>
-        <source>是否删除？</source>
-        <translation>Delete?</translation>
-    </message>
-    <message>
-        <source>删除所选？</source>
-        <translation>Delete the selected tasks?</translation>
-    </message>
-    <message>
-        <source>删除原始文件</source>
-        <translation>Delete the source files</translation>
-    </message>
-    <message>
-        <source>删除已经转换的文件</source>
-        <translation>Delete the converted files</translation>
-    </message>
-    <message>
-        <source>是</source>
-        <translation>Yes</translation>
-    </message>
-    <message>
-        <source>否</source>
-        <translation>No</translation>
-    </message>
-    <message>
-        <source>Category Properties</source>
-        <translation>Category Properties</translation>
-    </message>
-    <message>
-        <source>New Category</source>
-        <translation>New Category</translation>
-    </message>
-    <message>
-        <source>名称:</source>
-        <translation>Name:</translation>
-    </message>
-    <message>
-        <source>路径:</source>
-        <translation>Folder:</translation>
-    </message>
-    <message>
-        <source>确定</source>
-        <translation>OK</translation>
-    </message>
-    <message>
-        <source>放弃</source>
-        <translation>Cancel</translation>
-    </message>
-    <message>
-        <source>关于</source>
-        <translation>About</translation>
-    </message>
-</context>
-<context>
     <name>vc::gui::TWizardPlaceholder</name>
     <message>
         <source>这个向导还没有完成。</source>

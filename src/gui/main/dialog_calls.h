@@ -20,7 +20,7 @@ bool RunCategoryDialog(QWidget* parent, bool properties, QString& name, QString&
 
 // The options dialog; true when the settings were changed and saved.
 bool RunOptionsDialog(QWidget* parent);
-// The setup wizard (first run, or from the options).
+// The setup wizard, when the configuration says this is the first run.
 void RunSetupWizard(QWidget* parent);
 void RunAboutBox(QWidget* parent);
 

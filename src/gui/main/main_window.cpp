@@ -94,8 +94,7 @@ TFormMain::~TFormMain() {
 }
 
 void TFormMain::Started() {
-    if (AVConfiguration().FirstRun())
-        RunSetupWizard(this);
+    RunSetupWizard(this); // on the first run only
 }
 
 // --- building the window ----------------------------------------------------------------------
@@ -522,11 +521,12 @@ void TFormMain::CategoryProperties() {
     QString folder = category->Folder();
     if (!RunCategoryDialog(this, true, name, folder))
         return;
-    Guarded([&] {
-        tree_model_->UpdateCategory(category, name, folder);
-        if (!QDir().mkpath(folder))
-            ShowErrorMessage(tr("文件夹 %1 无法创建。").arg(folder).toStdString());
-    });
+    // The folder first: when it cannot be made, nothing changes.
+    if (!QDir().mkpath(folder)) {
+        ShowErrorMessage(tr("文件夹 %1 无法创建。").arg(folder).toStdString());
+        return;
+    }
+    Guarded([&] { tree_model_->UpdateCategory(category, name, folder); });
 }
 
 // --- closing ----------------------------------------------------------------------------------

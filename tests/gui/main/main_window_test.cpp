@@ -394,3 +394,40 @@ TEST_F(WindowTest, LogLinesInABurstShowTogether) {
 
 } // namespace
 } // namespace vc::test
+
+namespace vc::test {
+namespace {
+
+TEST_F(WindowTest, TheSetupWizardShowsOnTheFirstRunOnly) {
+    AVConfiguration().SetFirstRun(true);
+    MakeWindow();
+    QString title;
+    AnswerNextModal([&](QWidget* wizard) {
+        title = wizard->windowTitle();
+        static_cast<QDialog*>(wizard)->reject();
+    });
+    window_->Started();
+    EXPECT_EQ(title, "设置向导");
+    EXPECT_FALSE(AVConfiguration().FirstRun());
+    title.clear();
+    AnswerNextModal(
+        [&](QWidget* wizard) {
+            title = wizard->windowTitle();
+            static_cast<QDialog*>(wizard)->reject();
+        },
+        std::chrono::milliseconds(300));
+    window_->Started();
+    RunEventsFor(std::chrono::milliseconds(400));
+    EXPECT_TRUE(title.isEmpty());
+}
+
+TEST_F(WindowTest, ACompletedTaskRaisesTheAlertAfterItsEvent) {
+    AVConfiguration().SetShowAlert(true);
+    MakeWindow();
+    window_->AddConversion(*CopyRequest(1, "alerted"));
+    EXPECT_TRUE(RunEventsUntil([] { return FindTopLevel("vc::gui::TAVDesktopAlert") != nullptr; }));
+    EXPECT_EQ(Rows(), 0);
+}
+
+} // namespace
+} // namespace vc::test
