@@ -47,7 +47,6 @@ TAVConverter::TAVConverter(QObject* parent)
 TAVConverter::~TAVConverter() {
     if (worker_.joinable()) {
         Stop();
-        // A run still opening its files ignores Stop; keep asking until the worker is gone.
         while (!WaitForIdle(100))
             Stop();
     }
@@ -145,6 +144,11 @@ void TAVConverter::Stop() {
         state_ = cvStopping;
         slots_ = nullptr; // the paused run holds no unit; nothing to give back at the end
         break;
+    case cvIdle:
+        // A run still opening its files: kept, so the run stops where it would take a slot.
+        if (busy_.load())
+            state_ = cvStopping;
+        break;
     default: break;
     }
     state_changed_.notify_all();
@@ -232,11 +236,12 @@ void TAVConverter::ThreadMain(std::vector<std::string> inputs, std::vector<std::
     }
     ThreadRegistry::Remove(id);
     {
+        // Idle and not busy in one step: a Stop in between would be kept for a run that is over.
         std::lock_guard lock(control_mutex_);
         ReleaseHeldSlot();
         state_ = cvIdle;
+        busy_ = false;
     }
-    busy_ = false;
     owner_calls_.Notify();
 }
 
