@@ -69,7 +69,7 @@ std::unique_ptr<gui::TFormMain> MakeWindow(shots::SceneContext& ctx, TConvertedN
     const QString out = QDir(ctx.work_dir).filePath("out");
     QDir().mkpath(out);
     window->AddConversion(*Request(ctx.media_file, out, "MPEG-4 Video (*.mp4)", (*films)->CategoryId()));
-    auto second = Request(ctx.media_file, out, "AVI Video (*.avi)", TPersistentManager::kRootCategoryId);
+    auto second = Request(ctx.media_file, out, "XviD Video (*.avi)", TPersistentManager::kRootCategoryId);
     const QString copy = QDir(ctx.work_dir).filePath("interview.mp4");
     QFile::copy(ctx.media_file, copy);
     second->SetSourceFiles({copy});

@@ -125,10 +125,11 @@ TEST_F(WindowTest, MemoryStaysLevelOverTwoHundredCompletedTasks) {
                 after_warm_up, after_120, after_200);
     EXPECT_TRUE(sink_.Messages().empty());
     EXPECT_EQ(OpenStore()->LoadConvertedTask(1).size(), 200u);
-    // Level: the last 80 tasks add no more than the 80 before them plus noise, and neither adds
-    // anything near what 80 kept tasks would (each holds a converter of several hundred kB).
-    EXPECT_LT(after_200 - after_120, 4096);
-    EXPECT_LT(after_200 - after_warm_up, 8192);
+    // Level: a task kept alive would hold its converter, settings and log (hundreds of kB, more
+    // with codec contexts): 80 of them would add tens of MB. What remains is the store's page
+    // cache growing with its file, and the allocator's noise.
+    EXPECT_LT(after_200 - after_120, 8192);
+    EXPECT_LT(after_200 - after_warm_up, 16384);
 }
 
 } // namespace
