@@ -2,6 +2,7 @@
 // tasks in it.
 #include "gui/main/desktop_session.h"
 #include "gui/main/explorer_frame.h"
+#include "gui/main/list_frame.h"
 #include "gui/main/main_window.h"
 #include "gui/models/category_tree_model.h"
 #include "model/profiles/profile.h"
@@ -81,6 +82,8 @@ VC_SCREENSHOT_SCENE("main-window", [](shots::SceneContext& ctx) -> std::unique_p
     TConvertedNode* films = nullptr;
     auto window = MakeWindow(ctx, &films);
     window->show();
+    // The first task focused: its log below, Pause and Stop enabled.
+    window->List()->setCurrentIndex(window->List()->model()->index(0, 0));
     // Long enough for progress, bit rate and times to show.
     shots::RunEventsFor(std::chrono::milliseconds(2500));
     ctx.settle = std::chrono::milliseconds(300);

@@ -52,6 +52,7 @@ void TFrameList::SetTaskModel(TTaskListModel* model) {
     model_ = model;
     setModel(model);
     connect(model, &QAbstractItemModel::modelReset, this, &TFrameList::ApplyColumnWidths);
+    connect(model, &QAbstractItemModel::rowsInserted, this, &TFrameList::FitColumns);
     ApplyColumnWidths();
 }
 
@@ -61,6 +62,19 @@ void TFrameList::ApplyColumnWidths() {
     const auto& columns = model_->Columns();
     for (int i = 0; i < static_cast<int>(columns.size()); ++i)
         header()->resizeSection(i, columns[i].Width);
+    FitColumns();
+}
+
+void TFrameList::FitColumns() {
+    if (!model_)
+        return;
+    // The set widths are the least: a caption (longer in English) or a cell that would be cut
+    // off widens its column. Only the rows on screen are measured.
+    for (int i = 0; i < model_->columnCount(); ++i) {
+        const int wanted = std::max(header()->sectionSizeHint(i), sizeHintForColumn(i));
+        if (wanted > header()->sectionSize(i))
+            header()->resizeSection(i, wanted);
+    }
 }
 
 std::pair<int, int> TFrameList::VisibleRows() const {

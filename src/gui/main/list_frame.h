@@ -20,8 +20,10 @@ public:
     explicit TFrameList(QWidget* parent = nullptr);
 
     void SetTaskModel(TTaskListModel* model);
-    // Sets the header's sections to the model's column widths.
+    // Sets the header's sections to the model's column widths, widened where a caption or a cell
+    // on screen would be cut off (FitColumns).
     void ApplyColumnWidths();
+    void FitColumns();
     // The model rows on screen, first and last; (0, -1) when none.
     std::pair<int, int> VisibleRows() const;
     // Selected model rows, ascending.
