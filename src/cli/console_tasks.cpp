@@ -221,8 +221,9 @@ int FollowTasks(TaskSession& session, const std::vector<TAVTask*>& tasks, bool s
         return nullptr;
     };
 
-    // The tasks' converters call into this thread through its event loop (every progress step
-    // waits for it), so the loop runs freely and the table is refreshed from a timer.
+    // The tasks' converters call into this thread through its event loop (completion waits for
+    // it; progress and errors are posted), so the loop runs freely and the table is refreshed from
+    // a timer that reads the converters' figures.
     QEventLoop loop;
     QTimer timer;
     timer.setInterval(terminal ? 100 : 20);

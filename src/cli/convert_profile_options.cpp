@@ -3,6 +3,7 @@
 #include "engine/media/format_helpers.h"
 #include "engine/options/convert_options.h"
 #include "model/filters/video_filters.h"
+#include "model/profiles/image_sequence.h"
 #include "model/profiles/profile.h"
 #include "model/profiles/target_profiles.h"
 #include "model/profiles/user_profiles.h"
@@ -212,24 +213,12 @@ std::string ApplyProfileAndFilters(const QCommandLineParser& parser, const Profi
     options->SetThreadCount(ConfiguredThreadCount());
     profile->Apply(options);
 
-    const bool image_sequence = qobject_cast<TAVImageProfile*>(profile) != nullptr;
-    if (image_sequence) {
-        options->SetOutputFormat(QStringLiteral("image2")); // ".gif" alone would pick the animated GIF muxer
-        // The image muxer guesses its encoder from the extension but has no entry for GIF (it would
-        // write JPEG data into .gif files).
-        if (profile->Extension().endsWith(QLatin1String(".gif"), Qt::CaseInsensitive))
-            options->VideoOptions()->SetEncoderVideoCodecName(QStringLiteral("gif"));
-    }
+    PrepareImageSequenceOptions(*profile, options);
     for (QString& out : outputs) {
         if (QFileInfo(out).isDir() && !inputs.isEmpty())
             out = QDir(out).filePath(QFileInfo(inputs[0]).completeBaseName() + profile->Extension());
-        if (image_sequence) {
-            // "clip1.jpg" names the first picture of the sequence the muxer numbers.
-            int first = 1;
-            out = ImageSequencePattern(out, &first);
-            if (first != 1)
-                options->SetCodecOption(QStringLiteral("start_number"), QString::number(first));
-        }
+        // "clip1.jpg" names the first picture of the sequence the muxer numbers.
+        out = ImageSequenceOutputName(out, options);
     }
     return {};
 }

@@ -15,6 +15,8 @@ const QString kInterface = QStringLiteral("org.freedesktop.login1.Manager");
 } // namespace
 
 void LogindShutdown::PowerOff() {
+    if (qEnvironmentVariableIsSet("VC_NEVER_POWER_OFF"))
+        throw Error("Cannot shut down the computer: VC_NEVER_POWER_OFF is set");
     QDBusConnection bus = QDBusConnection::systemBus();
     if (!bus.isConnected())
         throw Error("Cannot shut down the computer: the system bus is not available (" +

@@ -15,6 +15,7 @@ public:
 
 // logind's Manager.PowerOff on the system bus. Whether the user may do it is polkit's decision;
 // the call is non-interactive, so a refusal comes back as an error instead of a password prompt.
+// With VC_NEVER_POWER_OFF set in the environment (the test suites set it) it refuses instead.
 class LogindShutdown final : public SystemShutdown {
 public:
     void PowerOff() override;

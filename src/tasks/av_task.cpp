@@ -3,6 +3,7 @@
 #include "engine/converter/converter.h"
 #include "engine/dvd/dvd_stream.h"
 #include "engine/streams/stream_source.h"
+#include "model/profiles/image_sequence.h"
 #include "model/settings/configuration.h"
 #include "platform/error.h"
 #include "platform/message_sink.h"
@@ -12,9 +13,10 @@
 #include "tasks/task_locks.h"
 #include "tasks/task_tree.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
-#include <QMetaObject>
 #include <QRegularExpression>
 #include <algorithm>
 
@@ -63,6 +65,17 @@ TAVConverter& TAVTask::Converter() {
         connect(
             converter_.get(), &TAVConverter::OnError, this,
             [this](const QString& message) { ConverterError(message); }, Qt::DirectConnection);
+        connect(
+            converter_.get(), &TAVConverter::OnStopped, this, [this] { ConverterStopped(); },
+            Qt::DirectConnection);
+        // The converter raises its errors for the front end to present; the view does.
+        connect(
+            converter_.get(), &TAVConverter::OnRunError, this,
+            [this](const QString& message) {
+                if (tree_)
+                    tree_->View().ShowTaskError(this, message);
+            },
+            Qt::DirectConnection);
     }
     return *converter_;
 }
@@ -118,9 +131,23 @@ void TAVTask::AddLogLine(const QString& line) {
             log_.removeFirst();
         log_.append(line.trimmed());
     }
-    // The log view belongs to the main thread; the call is dropped if the task is gone by then.
-    QMetaObject::invokeMethod(
-        this, [this] { ShowLogIfSelected(); }, Qt::QueuedConnection);
+    // The log view belongs to the main thread: one refresh on its way at most, as a plain event
+    // (nothing of ours crosses threads inside Qt's queue); dropped if the task is gone by then.
+    if (!log_refresh_posted_.exchange(true))
+        QCoreApplication::postEvent(this, new QEvent(LogRefreshEvent()));
+}
+
+QEvent::Type TAVTask::LogRefreshEvent() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+}
+
+bool TAVTask::event(QEvent* e) {
+    if (e->type() != LogRefreshEvent())
+        return TNodeObject::event(e);
+    log_refresh_posted_ = false;
+    ShowLogIfSelected();
+    return true;
 }
 
 void TAVTask::ShowLogIfSelected() {
@@ -230,6 +257,33 @@ void TAVTask::ConverterError(const QString& message) {
     ReleaseLock(false);
     AddLogLine(message);
     ConverterProgress();
+    ConversionEnded();
+}
+
+void TAVTask::ConverterStopped() {
+    // Stopped by the user: failed, in the list, to be started again. Someone is there to stop
+    // it, so it is no reason to power the computer off.
+    status_ = TConversionSettings::stError;
+    ReleaseLock(false);
+    ConverterProgress();
+}
+
+void TAVTask::ConversionEnded() {
+    TTaskTree& tree = *tree_;
+    if (!AVConfiguration().ShutdownWhenDone() || !tree.Shutdown())
+        return;
+    // This task's converter still reports itself running until its event is over: it is left out.
+    for (const auto& task : tree.ConvertingNode().Tasks()) {
+        if (task.get() == this)
+            continue;
+        switch (task->Status()) {
+        case TConversionSettings::stRunning:
+        case TConversionSettings::stWaiting:
+        case TConversionSettings::stPaused: return;
+        default: break;
+        }
+    }
+    tree.RequestShutdown();
 }
 
 void TAVTask::ConverterComplete() {
@@ -243,6 +297,7 @@ void TAVTask::ConverterComplete() {
         ReleaseLock(false);
         AddLogLine(QString::fromStdString(converter_->LastError()));
         ConverterProgress();
+        ConversionEnded();
         return;
     }
     status_ = TConversionSettings::stFinished;
@@ -260,8 +315,9 @@ void TAVTask::ConverterComplete() {
         status_ = TConversionSettings::stError;
         ReleaseLock(false);
         AddLogLine(QString::fromStdString(e.what()));
-        CurrentMessageSink().Show(MessageKind::Error, "Error", e.what());
+        tree.View().ShowTaskError(this, QString::fromStdString(e.what()));
         ConverterProgress();
+        ConversionEnded();
         return;
     }
     date_ = QDateTime::currentDateTime();
@@ -290,19 +346,7 @@ void TAVTask::ConverterComplete() {
         self.release()->deleteLater();
     }
 
-    if (config.ShutdownWhenDone() && tree.Shutdown()) {
-        const auto& left = converting.Tasks();
-        const bool running = std::any_of(left.begin(), left.end(), [](const auto& t) {
-            return t->Status() == TConversionSettings::stRunning;
-        });
-        if (!running) {
-            try {
-                tree.Shutdown()->PowerOff();
-            } catch (const std::exception& e) {
-                CurrentMessageSink().Show(MessageKind::Error, "Error", e.what());
-            }
-        }
-    }
+    ConversionEnded();
 }
 
 // --- TConvertingTask --------------------------------------------------------------------------
@@ -347,6 +391,8 @@ QString TConvertingTask::GetCaption(int column) const {
 }
 
 void TConvertingTask::Start(TSemaphore* sem) {
+    if (HasConverter() && Converter().IsBusy())
+        throw Error("The conversion is still running");
     // A stored task that another running copy converts is refused before anything changes. A new
     // task has no id yet: NewConversion takes its lock once the store has given it one.
     TaskLocks* locks = Tree() ? Tree()->Locks() : nullptr;
@@ -355,23 +401,29 @@ void TConvertingTask::Start(TSemaphore* sem) {
     TConversionSettings& s = Settings();
     QStringList sources = s.SourceFiles();
     QString input = sources.isEmpty() ? QString() : sources.first();
-    if (s.SourceType() == TConversionSettings::stDvd && IsRestored() && !dvd_source_) {
-        // The stored "stream:" number belonged to the run that made the task; here it may name
-        // another live stream. Read the disc again from the stored choice, or refuse.
-        const QString drive = s.DvdDriver().trimmed();
-        if (drive.isEmpty() || !QFileInfo::exists(drive))
+    const QString drive = s.DvdDriver().trimmed();
+    // A DVD task reads its title through a stream of its own, opened afresh from the stored choice
+    // at every start: a stored "stream:" number belonged to the run that made the task (here it
+    // may name another live stream), and a stream a stopped run read from stands in the middle of
+    // the range. Only a request that names no drive keeps the "stream:" source it was given.
+    if (s.SourceType() == TConversionSettings::stDvd && (IsRestored() || dvd_source_ || !drive.isEmpty())) {
+        if (drive.isEmpty() || !QFileInfo::exists(drive)) {
+            ReleaseLock(false);
             throw Error(
                 "The DVD of this task (" + s.DvdVolume().toStdString() + ", drive \"" + drive.toStdString() +
                 "\") is not available: insert the disc and start the task again, or add the conversion anew");
+        }
         std::shared_ptr<TStream> stream;
         try {
             stream =
                 std::make_shared<TDvdStream>(drive.toStdString(), s.DvdTitle(), std::max(1, s.DvdAngle()),
                                              std::max(1, s.DvdChapter()), std::max(1, s.DvdThrough()));
         } catch (const std::exception& e) {
+            ReleaseLock(false);
             throw Error("The DVD of this task cannot be read again (" + std::string(e.what()) +
                         "): insert the disc and start the task again, or add the conversion anew");
         }
+        // A run still reading the previous stream holds it itself; its number goes now.
         dvd_source_ = std::make_unique<TStreamRegistration>(stream);
         // Keep what followed the old number (an extension that names the container).
         static const QRegularExpression number(QStringLiteral("^stream:\\d+"));
@@ -391,14 +443,12 @@ void TConvertingTask::Start(TSemaphore* sem) {
     }
     converter.SetInputFiles({input});
     if (!s.TargetFolder().trimmed().isEmpty()) {
-        const QString output = ResolveOutputPath(s);
-        converter.SetOutputFiles({output});
-        s.SetTargetFile(output);
+        s.SetTargetFile(ResolveOutputPath(s));
         s.SetTargetFolder(QString());
-    } else {
-        converter.SetOutputFiles({s.TargetFile()});
     }
     converter.SetConvertOptions(s.ConvertOptions());
+    // The task keeps the first picture's name of a sequence; the converter gets the pattern.
+    converter.SetOutputFiles({ImageSequenceOutputName(s.TargetFile(), converter.ConvertOptions())});
     try {
         converter.Start(sem);
     } catch (...) {

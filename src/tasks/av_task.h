@@ -6,7 +6,9 @@
 #include "tasks/node_object.h"
 
 #include <QDateTime>
+#include <QEvent>
 #include <QStringList>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -88,6 +90,8 @@ public:
     static QString ResolveOutputPath(const TConversionSettings& settings);
 
 protected:
+    // The log refresh posted by AddLogLine.
+    bool event(QEvent* e) override;
     void ShowLogIfSelected();
     // Gives back this process's lock of the task when the run is over (the file goes too once
     // the task is finished for good).
@@ -98,6 +102,10 @@ protected:
     virtual void ConverterProgress();
     virtual void ConverterComplete();
     virtual void ConverterError(const QString& message);
+    virtual void ConverterStopped();
+    // This task's run is over (finished or failed): with "shut down when done" on and no
+    // other conversion running, waiting or paused, the computer is powered off.
+    void ConversionEnded();
 
 private:
     std::unique_ptr<TConversionSettings> settings_;
@@ -112,9 +120,13 @@ private:
 
     mutable std::mutex log_mutex_; // guards log_: the worker appends, the main thread reads and clears
     QStringList log_;
+    std::atomic<bool> log_refresh_posted_{false}; // set by AddLogLine (any thread), cleared on main
+    static QEvent::Type LogRefreshEvent();
 
 protected:
-    // A DVD source rebuilt for a restored task, registered as a "stream:" name while the task lives.
+    // The task's own DVD title stream, registered as a "stream:" name: read afresh from the disc
+    // at every start, so a start after a stop reads the range from its beginning, and kept while
+    // the task lives.
     std::unique_ptr<TStreamRegistration> dvd_source_;
 };
 
@@ -126,8 +138,9 @@ public:
     using TAVTask::TAVTask;
 
     QString GetCaption(int column) const override;
-    // Clears the log, resolves the output path, copies source, target and options into the
-    // converter and starts it with `sem` (may be null). A stored task that another running copy
+    // Clears the log, resolves the output path (an image sequence's numbered pattern included),
+    // opens the task's own DVD title stream for a DVD source, copies source, target and options
+    // into the converter and starts it with `sem` (may be null). A stored task that another running copy
     // converts is refused with TaskBusyElsewhere, a restored DVD task whose disc is not there
     // with vc::Error, before anything changes.
     void Start(TSemaphore* sem) override;

@@ -2,6 +2,7 @@
 
 #include "model/settings/configuration.h"
 #include "platform/message_sink.h"
+#include "platform/system_shutdown.h"
 #include "platform/thread_sem.h"
 #include "store/persistent_manager.h"
 #include "tasks/av_task.h"
@@ -24,7 +25,9 @@ TaskSession::TaskSession(TTaskView& view, TaskSessionSetup setup) : view_(view),
                                                       AVConfiguration().OutputFolder());
         tree_ = std::make_unique<TTaskTree>(*store_, view_);
         tree_->SetLocks(locks_.get());
-        tree_->SetShutdown(setup_.shutdown);
+        if (!setup_.shutdown)
+            logind_ = std::make_unique<LogindShutdown>();
+        tree_->SetShutdown(setup_.shutdown ? setup_.shutdown : logind_.get());
         tree_->LoadCategories();
     } catch (...) {
         if (setup_.message_sink)

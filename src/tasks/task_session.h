@@ -27,7 +27,7 @@ struct TaskSessionSetup {
     int slot_count = 0;
     // Installed as the current message sink for the session's life (null: the current one stays).
     MessageSink* message_sink = nullptr;
-    // Where "shut down when done" goes (null: never). Tests pass a recording double.
+    // Where "shut down when done" goes; null: logind's PowerOff. Tests pass a recording double.
     SystemShutdown* shutdown = nullptr;
 };
 
@@ -63,6 +63,7 @@ private:
     TTaskView& view_;
     TaskSessionSetup setup_;
     MessageSink* previous_sink_ = nullptr;
+    std::unique_ptr<SystemShutdown> logind_; // the default shutdown
     std::unique_ptr<TaskLocks> locks_;
     std::unique_ptr<TPersistentManager> store_;
     std::unique_ptr<TSemaphore> slots_; // declared before the tree: tasks end before the pool

@@ -1,5 +1,7 @@
 #include "tasks/task_tree.h"
 
+#include "platform/message_sink.h"
+#include "platform/system_shutdown.h"
 #include "store/persistent_manager.h"
 
 #include <algorithm>
@@ -13,6 +15,17 @@ TTaskTree::TTaskTree(TPersistentManager& store, TTaskView& view)
 TTaskTree::~TTaskTree() {
     categories_.clear();
     converting_.reset();
+}
+
+void TTaskTree::RequestShutdown() {
+    if (!shutdown_ || shutdown_requested_)
+        return;
+    shutdown_requested_ = true;
+    try {
+        shutdown_->PowerOff();
+    } catch (const std::exception& e) {
+        CurrentMessageSink().Show(MessageKind::Error, "Error", e.what());
+    }
 }
 
 void TTaskTree::LoadCategories() {

@@ -41,6 +41,8 @@ public:
     // Where "shut down when done" goes; null (the default) never shuts down.
     SystemShutdown* Shutdown() const { return shutdown_; }
     void SetShutdown(SystemShutdown* shutdown) { shutdown_ = shutdown; }
+    // Asks the shutdown to power off, once in the tree's life (a refusal is shown as an error).
+    void RequestShutdown();
 
     // The per-task locks shared with other running copies; null (the default): no other copy
     // is asked, Start and Delete never refuse for it.
@@ -49,6 +51,7 @@ public:
 
 private:
     SystemShutdown* shutdown_ = nullptr;
+    bool shutdown_requested_ = false;
     TaskLocks* locks_ = nullptr;
     TPersistentManager& store_;
     TTaskView& view_;

@@ -3,6 +3,8 @@
 // The desktop application implements it with Qt item models, vconv and the tests with their own
 // small classes. Every call comes on the main thread. The defaults do nothing, so a view only
 // overrides what it shows.
+#include "platform/message_sink.h"
+
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -44,6 +46,12 @@ public:
 
     // A conversion completed: the desktop alert offering to open the output's folder.
     virtual void ShowCompletionAlert(const QString& /*target_file*/) {}
+
+    // An error of a task's conversion for the user (the converter opens no box; the line is in
+    // the task's log too). By default the "Error" box of the current message sink.
+    virtual void ShowTaskError(TAVTask* /*task*/, const QString& message) {
+        CurrentMessageSink().Show(MessageKind::Error, "Error", message.toStdString());
+    }
 };
 
 } // namespace vc

@@ -1,6 +1,5 @@
 #include "engine/converter/conversion_engine.h"
 
-#include "engine/converter/codec_lock.h"
 #include "engine/converter/converter.h"
 #include "engine/converter/legacy_codec_options.h"
 #include "engine/options/convert_options.h"

@@ -2,13 +2,15 @@
 
 #include "engine/converter/conversion_engine.h"
 #include "engine/converter/progress_math.h"
-#include "engine/media/show_error.h"
 #include "platform/error.h"
+#include "platform/message_sink.h"
 
 #include <QMetaMethod>
 
 extern "C" {
 #include <libavdevice/avdevice.h>
+#include <libavutil/log.h>
+#include <libavutil/time.h>
 }
 
 #include <pthread.h>
@@ -16,6 +18,9 @@ extern "C" {
 namespace vc {
 
 namespace {
+
+// OnProgress at most this often: a few times a second is what a view can show.
+constexpr int64_t kProgressPeriodUs = 100000;
 
 // Linux keeps 15 bytes of a thread name; the start of "Converting <input>" is what fits.
 void NameThisThread(const std::string& name) {
@@ -102,6 +107,7 @@ void TAVConverter::Start(TSemaphore* sem) {
     run_start_us_ = run_options->StartTime();
     run_recording_us_ = run_options->RecordingTime();
     converted_duration_ = 0;
+    progress_posted_ = false;
     {
         std::lock_guard lock(text_mutex_);
         last_error_.clear();
@@ -230,9 +236,9 @@ void TAVConverter::ThreadMain(std::vector<std::string> inputs, std::vector<std::
         Run(inputs, outputs);
     } catch (const std::exception& e) {
         // Only a failing event handler gets here; the run's own errors are handled inside.
-        std::lock_guard lock(text_mutex_);
-        last_error_ = e.what();
+        RecordEscapedError(e.what());
     } catch (...) {
+        RecordEscapedError("an unknown error ended the conversion");
     }
     ThreadRegistry::Remove(id);
     {
@@ -302,7 +308,15 @@ void TAVConverter::FailBeforeTranscode(const std::string& message) {
     }
     ShowLastError();
     const QString text = QString::fromStdString(message);
-    RunOnOwner([this, text] { emit OnError(text); });
+    owner_calls_.Post([this, text] { emit OnError(text); });
+}
+
+void TAVConverter::RecordEscapedError(const std::string& what) {
+    {
+        std::lock_guard lock(text_mutex_);
+        last_error_ = what;
+    }
+    DoLog(AV_LOG_ERROR, what);
 }
 
 // --- events -------------------------------------------------------------------------------
@@ -323,15 +337,35 @@ void TAVConverter::DoLog(int level, const std::string& text) {
     emit OnLog(level, QString::fromStdString(text));
 }
 
+void TAVConverter::PresentRunError(const QString& message) {
+    // Nobody to present it: the message sink shows it, here on the owner thread.
+    if (isSignalConnected(QMetaMethod::fromSignal(&TAVConverter::OnRunError)))
+        emit OnRunError(message);
+    else
+        CurrentMessageSink().Show(MessageKind::Error, "Error", message.toStdString());
+}
+
+void TAVConverter::RunError(const std::string& text) {
+    DoLog(AV_LOG_ERROR, text);
+    const QString message = QString::fromStdString(text);
+    owner_calls_.Post([this, message] { PresentRunError(message); });
+}
+
 void TAVConverter::DoProgress() {
-    // No handler, no trip to the owner thread: the loop runs once per packet.
+    // Called once per packet: no handler or one on its way already, nothing to do. The worker
+    // never waits for the owner here; the figures are atomics the handler reads.
     if (!isSignalConnected(QMetaMethod::fromSignal(&TAVConverter::OnProgress)))
         return;
-    RunOnOwner([this] {
+    const int64_t now_us = av_gettime_relative();
+    if (now_us - last_progress_post_us_ < kProgressPeriodUs || progress_posted_.exchange(true))
+        return;
+    last_progress_post_us_ = now_us;
+    owner_calls_.Post([this] {
+        progress_posted_ = false;
         try {
             emit OnProgress();
         } catch (const std::exception& e) {
-            ShowError(e.what());
+            PresentRunError(QString::fromStdString(e.what()));
         }
     });
 }
@@ -342,18 +376,22 @@ void TAVConverter::DoComplete() {
     RunOnOwner([this] {
         try {
             emit OnComplete();
+        } catch (const std::exception& e) {
+            // The handler's failure is the run's last word: kept as its error, in the log.
+            RecordEscapedError(std::string("the completion handler failed: ") + e.what());
         } catch (...) {
+            RecordEscapedError("the completion handler failed");
         }
     });
 }
 
 void TAVConverter::DoStopped() {
-    RunOnOwner([this] { emit OnStopped(); });
+    owner_calls_.Post([this] { emit OnStopped(); });
 }
 
 void TAVConverter::ShowLastError() {
-    const std::string text = LastError() + ":" + LastLog();
-    RunOnOwner([text] { ShowError(text); });
+    const QString text = QString::fromStdString(LastError() + ":" + LastLog());
+    owner_calls_.Post([this, text] { PresentRunError(text); });
 }
 
 bool TAVConverter::HasVideoBufferHandler() const {

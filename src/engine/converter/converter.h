@@ -4,10 +4,23 @@
 // Threads: the owner thread (the one that created the converter, normally the main thread) sets
 // the inputs, outputs and options, calls Start/Pause/Resume/Stop and reads the properties. The
 // worker thread "Converting ..." runs the conversion. OnLog is emitted on the thread that logged
-// (the worker, or a codec's own thread). OnProgress, OnComplete, OnStopped, OnError,
-// OnVideoBuffer and the error box are run on the owner thread while the worker waits: through
-// the owner's event loop, or, for an owner without one, inside WaitForIdle() (see owner_calls.h).
+// (the worker, or a codec's own thread). The other events run on the owner thread, through its
+// event loop or, for an owner without one, inside WaitForIdle() (see owner_calls.h), in the order
+// the worker raised them:
+//  - OnComplete and OnVideoBuffer (when a handler is connected) while the worker waits: their
+//    handlers must be done before the run goes on;
+//  - OnProgress, OnStopped, OnError and OnRunError without the worker waiting. OnProgress is
+//    coalesced: at most one is on its way, at most about ten a second; the figures themselves
+//    are atomics the owner may read at any time (a timer is the usual reader).
+// The worker never opens a message box: an error is recorded on the run (LastError, the log) and
+// raised as OnRunError on the owner thread for the front end to present.
 // Never delete a converter from inside one of its handlers; use deleteLater().
+//
+// Conversions in one process run in parallel: FFmpeg 5.1 needs no lock around decoding,
+// encoding, filtering or packet allocation of separate contexts, and each run has its own. The
+// library's state shared by all runs is set up once (device registration, the log callback, both
+// under std::call_once); the log callback must be thread-safe (libavutil/log.h) and is: it only
+// reads the routing tables under their own lock (log_routing.h).
 #include "engine/converter/owner_calls.h"
 #include "engine/media/av_bitmap.h"
 #include "engine/media/log_routing.h"
@@ -109,6 +122,8 @@ public:
     // --- LibraryLogTarget (any thread) ---------------------------------------------------
     int LibraryLogLevel() const override { return LogLevel.load(); }
     void LibraryLogLine(int level, const std::string& text) override;
+    // Worker thread: an error the run goes on after (logged, and raised as OnRunError).
+    void RunError(const std::string& text) override;
 
 signals:
     void OnLog(int level, const QString& log);
@@ -118,6 +133,11 @@ signals:
     // A run that failed before transcoding began (unreadable input, unknown format, bad stream
     // map, unwritable output): the message; neither OnComplete nor OnStopped follows.
     void OnError(const QString& message);
+    // An error for the user: the one that ended the run (before or during transcoding: LastError
+    // and the library's last line, as "error:line"), or one the run went on after (also in the
+    // log). The front end presents it; without a handler it goes to the message sink (on the
+    // owner thread).
+    void OnRunError(const QString& message);
     void OnVideoBuffer(vc::TAVBitmap* bitmap, qint64 pts, bool* buffer_modified);
 
 protected:
@@ -147,6 +167,10 @@ private:
     // Worker: blocks while paused; returns the state that ended the pause.
     TAVConverterState WaitWhilePaused();
     void ReleaseHeldSlot();
+    // Worker: records an exception that escaped the run or an event handler as its error.
+    void RecordEscapedError(const std::string& what);
+    // Owner: OnRunError, or the message sink when nobody handles it.
+    void PresentRunError(const QString& message);
     bool HasVideoBufferHandler() const;
     void RunOnOwner(const std::function<void()>& call);
 
@@ -185,6 +209,9 @@ private:
     std::unique_ptr<EngineMemory> memory_;     // worker during a run; values kept between runs
     std::unique_ptr<ConversionEngine> engine_; // worker only, during a run
     OwnerCalls owner_calls_;
+    // One OnProgress on its way at most; set by the worker, cleared by the owner as it emits.
+    std::atomic<bool> progress_posted_{false};
+    int64_t last_progress_post_us_ = 0; // worker only: when the last OnProgress was posted
 };
 
 } // namespace vc

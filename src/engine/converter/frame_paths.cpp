@@ -1,7 +1,6 @@
 // Decoding and encoding for the streams that are not copied: the packet goes to the decoder,
 // each decoded frame to the filter graphs of the outputs it feeds, each filtered frame through
 // the audio or video output step to the encoder, each encoded packet to the packet writer.
-#include "engine/converter/codec_lock.h"
 #include "engine/converter/converter.h"
 #include "engine/converter/frame_paths_impl.h"
 #include "platform/error.h"
@@ -20,7 +19,6 @@ constexpr AVRational kMicroseconds{1, AV_TIME_BASE};
 
 // Tells the graph that no more frames come, so it gives out what it holds.
 void CloseGraph(OutputEncodeState& out) {
-    std::lock_guard lock(CodecLock());
     const int rc = av_buffersrc_add_frame_flags(out.source, nullptr, 0);
     (void)rc; // a graph that is already closed has nothing more to give either
     out.graph_closed = true;
@@ -63,19 +61,12 @@ int FramePathsImpl::DecodeAudioOrVideo(InputStream& ist, int ist_index, const AV
     // An empty packet would start draining in the middle of the stream.
     if (pkt && pkt->size == 0)
         return 0;
-    int rc = 0;
-    {
-        std::lock_guard lock(CodecLock());
-        rc = avcodec_send_packet(dec, pkt);
-    }
+    int rc = avcodec_send_packet(dec, pkt);
     if (rc < 0 && rc != AVERROR_EOF)
         return rc;
     const bool audio = ist.st->codecpar->codec_type == AVMEDIA_TYPE_AUDIO;
     for (;;) {
-        {
-            std::lock_guard lock(CodecLock());
-            rc = avcodec_receive_frame(dec, frame);
-        }
+        rc = avcodec_receive_frame(dec, frame);
         if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
             break;
         if (rc < 0)
@@ -142,11 +133,7 @@ void FramePathsImpl::FeedAndDrain(InputStream& ist, int ist_index, AVFrame* fram
             }
             rebuild_frame_ = nullptr;
         }
-        int rc = 0;
-        {
-            std::lock_guard lock(CodecLock());
-            rc = av_buffersrc_add_frame_flags(out.source, frame, AV_BUFFERSRC_FLAG_KEEP_REF);
-        }
+        int rc = av_buffersrc_add_frame_flags(out.source, frame, AV_BUFFERSRC_FLAG_KEEP_REF);
         if (rc < 0)
             continue; // a frame the graph refuses is dropped like a damaged packet
         Drain(*ost, ist);
@@ -199,19 +186,12 @@ void FramePathsImpl::Encode(OutputStream& ost, AVFrame* frame) {
     AVCodecContext* enc = ost.enc_ctx.get();
     const bool video = ost.type == AVMEDIA_TYPE_VIDEO;
     const char* failure = video ? "Video encoding failed" : "Audio encoding failed";
-    int rc = 0;
-    {
-        std::lock_guard lock(CodecLock());
-        rc = avcodec_send_frame(enc, frame);
-    }
+    int rc = avcodec_send_frame(enc, frame);
     if (rc < 0 && !(rc == AVERROR_EOF && !frame))
         throw Error(failure);
     AVPacket* pkt = out.packet.get();
     for (;;) {
-        {
-            std::lock_guard lock(CodecLock());
-            rc = avcodec_receive_packet(enc, pkt);
-        }
+        rc = avcodec_receive_packet(enc, pkt);
         if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
             break;
         if (rc < 0)
@@ -228,7 +208,6 @@ void FramePathsImpl::Encode(OutputStream& ost, AVFrame* frame) {
             pkt->flags |= AV_PKT_FLAG_KEY;
         (video ? engine_.options().VideoBytes : engine_.options().AudioBytes) += pkt->size;
         engine_.WritePacket(ost, pkt);
-        std::lock_guard lock(CodecLock());
         av_packet_unref(pkt);
     }
     if (!frame && ost.log_file && enc->stats_out)

@@ -1,18 +1,44 @@
 #include "engine/converter/owner_calls.h"
 
-#include <QMetaObject>
-#include <QThread>
+#include <QCoreApplication>
+#include <QEvent>
 
 #include <algorithm>
 #include <chrono>
 
 namespace vc {
 
-OwnerCalls::OwnerCalls(QObject* owner) : owner_(owner) {}
+namespace {
+const QEvent::Type kWakeEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
+} // namespace
 
-void OwnerCalls::Run(std::function<void()> call) {
+// Receives the wake-ups on the owner thread and runs the queued calls.
+class OwnerCalls::Waker final : public QObject {
+public:
+    explicit Waker(OwnerCalls& calls) : calls_(calls) {}
+    bool event(QEvent* e) override {
+        if (e->type() != kWakeEvent)
+            return QObject::event(e);
+        calls_.RunPending();
+        return true;
+    }
+
+private:
+    OwnerCalls& calls_;
+};
+
+OwnerCalls::OwnerCalls(QObject* owner) : waker_(std::make_unique<Waker>(*this)) {
+    if (owner && owner->thread() != waker_->thread())
+        waker_->moveToThread(owner->thread());
+}
+
+// Wake-ups still queued for the receiver are dropped with it.
+OwnerCalls::~OwnerCalls() = default;
+
+std::shared_ptr<OwnerCalls::Pending> OwnerCalls::Queue(std::function<void()> call, bool waited_for) {
     auto pending = std::make_shared<Pending>();
     pending->call = std::move(call);
+    pending->waited_for = waited_for;
     bool post = false;
     {
         std::lock_guard lock(mutex_);
@@ -20,13 +46,23 @@ void OwnerCalls::Run(std::function<void()> call) {
         post = !owner_waiting_;
     }
     changed_.notify_all();
+    // A plain QEvent, allocated here and freed by Qt on the owner thread; the receiver is
+    // constant for the object's life.
     if (post)
-        QMetaObject::invokeMethod(
-            owner_, [this] { RunPending(); }, Qt::QueuedConnection);
+        QCoreApplication::postEvent(waker_.get(), new QEvent(kWakeEvent));
+    return pending;
+}
+
+void OwnerCalls::Run(std::function<void()> call) {
+    auto pending = Queue(std::move(call), true);
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [&] { return pending->finished; });
     if (pending->error)
         std::rethrow_exception(pending->error);
+}
+
+void OwnerCalls::Post(std::function<void()> call) {
+    Queue(std::move(call), false);
 }
 
 int OwnerCalls::RunPending() {
@@ -43,7 +79,8 @@ int OwnerCalls::RunPending() {
         try {
             next->call();
         } catch (...) {
-            next->error = std::current_exception();
+            if (next->waited_for)
+                next->error = std::current_exception();
         }
         {
             std::lock_guard lock(mutex_);
@@ -65,6 +102,8 @@ bool OwnerCalls::WaitUntil(const std::function<bool()>& done, int timeout_ms) {
     for (;;) {
         RunPending();
         if (done()) {
+            // Calls queued before `done` turned true run before the owner hears of the end.
+            RunPending();
             result = true;
             break;
         }
@@ -81,6 +120,8 @@ bool OwnerCalls::WaitUntil(const std::function<bool()>& done, int timeout_ms) {
         if (timeout_ms >= 0 && Clock::now() >= deadline && queue_.empty()) {
             lock.unlock();
             result = done();
+            if (result)
+                RunPending();
             break;
         }
     }
@@ -92,8 +133,7 @@ bool OwnerCalls::WaitUntil(const std::function<bool()>& done, int timeout_ms) {
     }
     // A call queued while we were leaving posted no wake-up: post it now for the event loop.
     if (leftover)
-        QMetaObject::invokeMethod(
-            owner_, [this] { RunPending(); }, Qt::QueuedConnection);
+        QCoreApplication::postEvent(waker_.get(), new QEvent(kWakeEvent));
     return result;
 }
 

@@ -1,7 +1,6 @@
 // The packet loop: chooses the input to read next, reads one packet, corrects its time stamps and
 // hands it to the packet processor; pause and stop take effect here. Then the end of transcoding
 // (drain, trailers, final report) and the clean-up.
-#include "engine/converter/codec_lock.h"
 #include "engine/converter/conversion_engine.h"
 #include "engine/converter/converter.h"
 #include "platform/error.h"
@@ -29,11 +28,8 @@ FramePaths* ConversionEngine::frame_paths() {
 }
 
 void ConversionEngine::PacketLoop() {
-    {
-        std::lock_guard lock(CodecLock());
-        packet_.reset(av_packet_alloc());
-        out_packet_.reset(av_packet_alloc());
-    }
+    packet_.reset(av_packet_alloc());
+    out_packet_.reset(av_packet_alloc());
     if (!packet_ || !out_packet_)
         throw Error("no memory");
     AVPacket* pkt = packet_.get();
@@ -125,10 +121,7 @@ void ConversionEngine::PacketLoop() {
                 f.no_packet = false;
             no_packet_count_ = 0;
         }
-        auto release = [pkt] {
-            std::lock_guard lock(CodecLock());
-            av_packet_unref(pkt);
-        };
+        auto release = [pkt] { av_packet_unref(pkt); };
         if (pkt->stream_index >= file.nb_streams) {
             release();
             continue;
@@ -234,11 +227,8 @@ void ConversionEngine::EndTranscode() {
 }
 
 void ConversionEngine::CleanupTranscode() {
-    {
-        std::lock_guard lock(CodecLock());
-        packet_.reset();
-        out_packet_.reset();
-    }
+    packet_.reset();
+    out_packet_.reset();
     for (OutputStream* ost : output_streams_) {
         ost->log_file.reset();
         ost->frame_path.reset();

@@ -1,5 +1,4 @@
 // The packet writer: the stream's bitstream filters, then the interleaving muxer.
-#include "engine/converter/codec_lock.h"
 #include "engine/converter/conversion_engine.h"
 #include "platform/error.h"
 

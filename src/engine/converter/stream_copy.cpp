@@ -1,6 +1,5 @@
 // The copy step: a packet of a copied stream goes to the output unchanged but for its time
 // stamps, which move into the output stream's time base and to the start position.
-#include "engine/converter/codec_lock.h"
 #include "engine/converter/conversion_engine.h"
 #include "engine/options/convert_options.h"
 
@@ -20,11 +19,8 @@ void ConversionEngine::CopyPacket(OutputStream& ost, InputStream& ist, const AVP
     const AVRational out_tb = ost.st->time_base;
     const int64_t start = av_rescale_q(working_start_time_, kMicroseconds, out_tb);
     AVPacket* out = out_packet_.get();
-    {
-        std::lock_guard lock(CodecLock());
-        if (av_packet_ref(out, pkt) < 0)
-            return;
-    }
+    if (av_packet_ref(out, pkt) < 0)
+        return;
     out->stream_index = ost.stream_index;
     out->pts = pkt->pts == AV_NOPTS_VALUE ? AV_NOPTS_VALUE : av_rescale_q(pkt->pts, in_tb, out_tb) - start;
     out->dts = (pkt->dts == AV_NOPTS_VALUE ? av_rescale_q(ist.pts, kMicroseconds, out_tb)
@@ -38,13 +34,11 @@ void ConversionEngine::CopyPacket(OutputStream& ost, InputStream& ist, const AVP
     const int64_t recording = options_.RecordingTime();
     if (recording != std::numeric_limits<int64_t>::max() &&
         av_rescale_q(out->dts, out_tb, kMicroseconds) >= recording) {
-        std::lock_guard lock(CodecLock());
         av_packet_unref(out);
         return;
     }
     WritePacket(ost, out);
     ost.frame_number++;
-    std::lock_guard lock(CodecLock());
     av_packet_unref(out);
 }
 

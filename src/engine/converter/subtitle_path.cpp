@@ -1,5 +1,4 @@
 // The subtitle path: decode a subtitle packet and encode it again for each output it feeds.
-#include "engine/converter/codec_lock.h"
 #include "engine/converter/frame_paths_impl.h"
 #include "platform/error.h"
 
@@ -17,11 +16,7 @@ int FramePathsImpl::DecodeSubtitle(InputStream& ist, int ist_index, const AVPack
         return 0; // subtitle decoders hold nothing back
     AVSubtitle subtitle{};
     int got = 0;
-    int rc = 0;
-    {
-        std::lock_guard lock(CodecLock());
-        rc = avcodec_decode_subtitle2(ist.dec_ctx.get(), &subtitle, &got, const_cast<AVPacket*>(pkt));
-    }
+    int rc = avcodec_decode_subtitle2(ist.dec_ctx.get(), &subtitle, &got, const_cast<AVPacket*>(pkt));
     if (rc < 0)
         return rc;
     if (!got)
@@ -49,21 +44,14 @@ int FramePathsImpl::DecodeSubtitle(InputStream& ist, int ist_index, const AVPack
             sub.start_display_time = 0;
             if (i == 1)
                 sub.num_rects = 0;
-            int size = 0;
-            {
-                std::lock_guard lock(CodecLock());
-                size = avcodec_encode_subtitle(enc, buffer.data(), kSubtitleBufferBytes, &sub);
-            }
+            int size = avcodec_encode_subtitle(enc, buffer.data(), kSubtitleBufferBytes, &sub);
             subtitle.num_rects = rects;
             if (size < 0)
                 throw Error("Subtitle encoding failed");
             PacketPtr out;
-            {
-                std::lock_guard lock(CodecLock());
-                out.reset(av_packet_alloc());
-                if (!out || av_new_packet(out.get(), size) < 0)
-                    throw Error("no memory");
-            }
+            out.reset(av_packet_alloc());
+            if (!out || av_new_packet(out.get(), size) < 0)
+                throw Error("no memory");
             std::copy(buffer.begin(), buffer.begin() + size, out->data);
             out->stream_index = ost->stream_index;
             out->pts = av_rescale_q(sub.pts, kMicroseconds, ost->st->time_base);
@@ -74,7 +62,6 @@ int FramePathsImpl::DecodeSubtitle(InputStream& ist, int ist_index, const AVPack
             out->dts = out->pts;
             out->flags |= AV_PKT_FLAG_KEY;
             engine_.WritePacket(*ost, out.get());
-            std::lock_guard lock(CodecLock());
             out.reset();
         }
     }

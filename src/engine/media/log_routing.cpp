@@ -1,5 +1,7 @@
 #include "engine/media/log_routing.h"
 
+#include "platform/message_sink.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavfilter/avfilter.h>
@@ -75,6 +77,10 @@ void LogCallback(void* library_object, int level, const char* format, va_list ar
 }
 
 } // namespace
+
+void LibraryLogTarget::RunError(const std::string& text) {
+    CurrentMessageSink().Show(MessageKind::Error, "Error", text);
+}
 
 void ThreadRegistry::Add(std::thread::id thread, LibraryLogTarget* target) {
     Registry& r = TheRegistry();

@@ -25,6 +25,9 @@ public:
     // 32 info, 48 debug).
     virtual int LibraryLogLevel() const = 0;
     virtual void LibraryLogLine(int level, const std::string& text) = 0;
+    // An error the engine reports on the target's own worker thread (ShowError there): recorded
+    // on the target instead of a message box. The default shows it through the message sink.
+    virtual void RunError(const std::string& text);
 
 protected:
     ~LibraryLogTarget() = default;

@@ -144,5 +144,26 @@ TEST_F(TaskCliTest, TwoBatchesAtOnceShareTheSlotsAndTheStore) {
     }
 }
 
+// An image-sequence profile through tasks: each file becomes its own numbered pictures, named
+// after it, and the task keeps the first picture's name as its output.
+TEST_F(TaskCliTest, ABatchWithAnImageSequenceProfileWritesANumberedSequencePerFile) {
+    const auto out = dir_ / "pictures";
+    const ProcessResult r = Vconv({"batch", "--profile", "JPEG Sequence", "-o", out.string(), "-q",
+                                   Media("h264_aac.mp4").string(), Media("odd_size.mp4").string()});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    for (const std::string stem : {"h264_aac", "odd_size"}) {
+        ASSERT_TRUE(std::filesystem::exists(out / (stem + "1.jpg"))) << stem;
+        ASSERT_TRUE(std::filesystem::exists(out / (stem + "2.jpg"))) << stem << ": one picture only";
+        const ProcessResult decoded =
+            RunProcess("ffmpeg", {"-nostdin", "-v", "error", "-i", (out / (stem + "%d.jpg")).string(), "-f",
+                                  "null", "-"});
+        EXPECT_EQ(decoded.exit_code, 0) << decoded.err;
+        EXPECT_EQ(decoded.err, "") << stem;
+        EXPECT_EQ(Ffprobe(out / (stem + "1.jpg"), {"-show_entries", "stream=codec_name"}), "mjpeg\n");
+    }
+    const ProcessResult history = Vconv({"history"});
+    EXPECT_NE(history.out.find("h264_aac1.jpg"), std::string::npos) << history.out;
+}
+
 } // namespace
 } // namespace vc::test

@@ -1,11 +1,14 @@
 // Tasks converting for real: a request through to its history category, slots shared between
 // tasks, pause handing a slot over, and deleting a task that waits for one.
 #include "engine/converter/converter.h"
+#include "engine/dvd/dvd_stream.h"
+#include "engine/streams/stream_source.h"
 #include "model/settings/configuration.h"
 #include "platform/system_shutdown.h"
 #include "platform/thread_sem.h"
 #include "store/persistent_manager.h"
 #include "support/recording_message_sink.h"
+#include "support/slow_file_stream.h"
 #include "support/test_env.h"
 #include "tasks/av_task.h"
 #include "tasks/node_object.h"
@@ -100,13 +103,19 @@ protected:
         return true;
     }
 
-    // Slows a task's copy down to a few hundred packets a second so a test can act mid-way.
-    static void Slow(TAVTask* task) {
-        QObject::connect(&task->Converter(), &TAVConverter::OnProgress, task,
-                         [] { std::this_thread::sleep_for(3ms); });
+    // A copy request whose source is read slowly (about a second for the 5 s clip), so a test
+    // can act mid-way; written to `name` in the output folder.
+    std::unique_ptr<TConversionSettings> SlowRequest(const std::string& name) {
+        slow_sources_.push_back(std::make_unique<test::SlowSource>(test::Media("h264_aac.mp4"), 3ms, 512));
+        auto s = CopyRequest(1);
+        s->SetSourceFiles({QString::fromStdString(slow_sources_.back()->Url())});
+        s->SetTargetFolder("");
+        s->SetTargetFile(QString::fromStdString((dir_ / name).string()));
+        return s;
     }
 
     test::TempDir dir_;
+    std::vector<std::unique_ptr<test::SlowSource>> slow_sources_; // outlive the tasks reading them
     std::string sem_name_;
     test::RecordingMessageSink sink_;
     TPersistentManager store_;
@@ -184,13 +193,8 @@ TEST_F(TaskRunTest, ARunEndingOnAnErrorStaysInTheListAsFailed) {
 TEST_F(TaskRunTest, PausingARunningTaskLetsAWaitingOneRunAndResumeWaitsForTheSlot) {
     TSemaphore* sem = Pool(1);
     TConvertingNode& node = tree_.ConvertingNode();
-    auto first_request = CopyRequest(1);
-    first_request->SetTargetFile(QString::fromStdString((dir_ / "first.mkv").string()));
-    first_request->SetTargetFolder("");
-    TAVTask* first = node.NewConversion(*first_request, sem);
-    Slow(first);
-    TAVTask* second = node.NewConversion(*CopyRequest(1), sem);
-    Slow(second);
+    TAVTask* first = node.NewConversion(*SlowRequest("first.mkv"), sem);
+    TAVTask* second = node.NewConversion(*SlowRequest("second.mkv"), sem);
 
     // Either may win the slot; "first" is the one that did. The converters' states are asked,
     // because a task still opening its files shows as running too.
@@ -211,8 +215,7 @@ TEST_F(TaskRunTest, PausingARunningTaskLetsAWaitingOneRunAndResumeWaitsForTheSlo
     first->Resume();
     // One slot: the resumed task makes no progress while the other converts.
     const int paused_at = first->Converter().Progress();
-    // While the other one converts, the resumed one stays where it was. (Each packet needs a
-    // call on this thread, so nothing moves while a sample is taken.)
+    // While the other one converts, the resumed one stays where it was.
     bool moved_while_other_ran = false;
     RunUntil(
         [&] {
@@ -230,22 +233,21 @@ TEST_F(TaskRunTest, PausingARunningTaskLetsAWaitingOneRunAndResumeWaitsForTheSlo
     EXPECT_TRUE(RunUntil([&] { return NamedSemaphoreValue(sem_name_) == 1; }));
 }
 
-// Pause and resume both reach the converter before its worker looks at its state again (here the
-// worker is held at its first progress call, which needs this thread). The resumed run must still
-// wait for a slot instead of converting without one.
+// Pause and resume both reach the converter while its worker waits for its slow input, before it
+// looks at its state again. The resumed run must still wait for a slot instead of converting
+// without one.
 TEST_F(TaskRunTest, APauseTheWorkerNeverSawStillCostsTheSlot) {
     TSemaphore* sem = Pool(1);
-    TAVTask* task = tree_.ConvertingNode().NewConversion(*CopyRequest(1), sem);
-    Slow(task);
-    const auto end = std::chrono::steady_clock::now() + 30s;
-    while (task->Converter().State() != TAVConverter::cvRunning && std::chrono::steady_clock::now() < end)
-        std::this_thread::sleep_for(1ms); // no events: the worker stops at its first owner call
-    ASSERT_EQ(task->Converter().State(), TAVConverter::cvRunning);
+    TAVTask* task = tree_.ConvertingNode().NewConversion(*SlowRequest("out.mkv"), sem);
+    ASSERT_TRUE(RunUntil([&] { return task->Converter().ConvertedDuration() > 0.2; }));
     task->Pause();
     ASSERT_TRUE(sem->Acquire(GiveUpAfter(5s))); // someone else takes the freed slot
     task->Resume();
+    RunUntil([] { return false; }, 300ms); // the packet it was reading is written
+    const double paused_at = task->Converter().ConvertedDuration();
     RunUntil([] { return false; }, 500ms);
-    EXPECT_EQ(task->Converter().Progress(), 0) << "converted without a slot";
+    EXPECT_EQ(task->Converter().ConvertedDuration(), paused_at) << "converted without a slot";
+    EXPECT_TRUE(task->Converter().IsBusy());
     sem->Release();
     ASSERT_TRUE(RunUntil([&] { return tree_.ConvertingNode().Tasks().empty(); }));
     EXPECT_TRUE(RunUntil([&] { return NamedSemaphoreValue(sem_name_) == 1; }));
@@ -257,12 +259,7 @@ TEST_F(TaskRunTest, WithTwoSlotsTheThirdTaskWaitsUntilOneFinishes) {
     std::vector<TAVTask*> tasks;
     std::vector<std::int64_t> ids;
     for (int i = 0; i < 3; ++i) {
-        auto request = CopyRequest(1);
-        request->SetTargetFolder("");
-        request->SetTargetFile(
-            QString::fromStdString((dir_ / ("out" + std::to_string(i) + ".mkv")).string()));
-        tasks.push_back(node.NewConversion(*request, sem));
-        Slow(tasks.back());
+        tasks.push_back(node.NewConversion(*SlowRequest("out" + std::to_string(i) + ".mkv"), sem));
         ids.push_back(tasks.back()->ID());
     }
     // Converter states: a task still opening its files also shows as running.
@@ -322,8 +319,9 @@ TEST_F(TaskRunTest, AnUnreadableSourceFailsTheTaskWithoutHoldingASlot) {
 TEST_F(TaskRunTest, AStoppedTaskStaysFailedInTheListAndARestartCompletesItIntoTheRoot) {
     TSemaphore* sem = Pool(2);
     TConvertingNode& node = tree_.ConvertingNode();
-    TAVTask* task = node.NewConversion(*CopyRequest(77), sem); // 77: no such category
-    Slow(task);
+    auto request = SlowRequest("out.mkv");
+    request->SetCategoryId(77); // no such category
+    TAVTask* task = node.NewConversion(*request, sem);
     ASSERT_TRUE(RunUntil([&] { return task->Converter().Progress() > 5; }));
     task->Stop();
     ASSERT_TRUE(RunUntil([&] { return task->Converter().State() == TAVConverter::cvIdle; }));
@@ -332,10 +330,149 @@ TEST_F(TaskRunTest, AStoppedTaskStaysFailedInTheListAndARestartCompletesItIntoTh
     EXPECT_TRUE(store_.LoadTask(task->ID())->Converting);
 
     const auto id = task->ID();
+    // The slow source stands where the stopped run left it; the file itself is read this time.
+    task->Settings().SetSourceFiles({QString::fromStdString(test::Media("h264_aac.mp4").string())});
     task->Start(sem); // the resolved path is used again
     ASSERT_TRUE(RunUntil([&] { return node.Tasks().empty(); }));
     EXPECT_EQ(store_.LoadTask(id)->CategoryId, 1);
     EXPECT_TRUE(RunUntil([&] { return NamedSemaphoreValue(sem_name_) == 2; }));
+}
+
+namespace {
+
+// The decoded frames of a file, one checksum line per frame and stream (time stamps included).
+std::string FrameChecksums(const std::filesystem::path& file) {
+    return test::RunProcess("ffmpeg", {"-nostdin", "-v", "error", "-i", file.string(), "-f", "framemd5", "-"})
+        .out;
+}
+
+} // namespace
+
+// Conversions of one process share nothing: two tasks converting at once write exactly what the
+// same tasks write one after the other.
+TEST_F(TaskRunTest, TwoTasksConvertingAtOnceWriteWhatTheyWriteOneAfterTheOther) {
+    const std::string sources[] = {"hd720_h264_aac.mp4", "mpeg2_mp2.mpg"};
+    auto request = [&](const std::string& source, const std::string& target) {
+        auto s = CopyRequest(1);
+        s->SetSourceFiles({QString::fromStdString(test::Media(source).string())});
+        s->SetTargetFolder("");
+        s->SetTargetFile(QString::fromStdString((dir_ / target).string()));
+        TAVConvertOptions* o = s->ConvertOptions();
+        o->VideoOptions()->SetVideoStreamCopy(false);
+        o->AudioOptions()->SetAudioStreamCopy(false);
+        o->VideoOptions()->SetEncoderVideoCodecName("mpeg4");
+        o->AudioOptions()->SetEncoderAudioCodecName("aac");
+        o->SetThreadCount(1);
+        return s;
+    };
+    TConvertingNode& node = tree_.ConvertingNode();
+    auto run = [&](int slot_count, const std::string& prefix) {
+        pool_.reset();
+        RemoveNamedSemaphore(sem_name_);
+        TSemaphore* sem = Pool(slot_count);
+        TAVTask* a = node.NewConversion(*request(sources[0], prefix + "_a.mkv"), sem);
+        TAVTask* b = node.NewConversion(*request(sources[1], prefix + "_b.mkv"), sem);
+        bool together = false;
+        EXPECT_TRUE(RunUntil(
+            [&] {
+                const auto& left = node.Tasks();
+                auto converting = [&](TAVTask* t) {
+                    return std::any_of(left.begin(), left.end(),
+                                       [&](const auto& x) { return x.get() == t; }) &&
+                           t->Converter().State() == TAVConverter::cvRunning &&
+                           t->Converter().ConvertedDuration() > 0;
+                };
+                together = together || (converting(a) && converting(b));
+                return left.empty();
+            },
+            120s));
+        return together;
+    };
+    EXPECT_FALSE(run(1, "one_by_one"));
+    EXPECT_TRUE(run(2, "at_once")) << "the two conversions never ran at the same time";
+    for (const char* part : {"_a.mkv", "_b.mkv"}) {
+        const std::string alone = FrameChecksums(dir_ / ("one_by_one" + std::string(part)));
+        EXPECT_NE(alone.find("0,"), std::string::npos) << alone; // frames of stream 0 were decoded
+        EXPECT_EQ(FrameChecksums(dir_ / ("at_once" + std::string(part))), alone) << part;
+    }
+    EXPECT_TRUE(store_.LoadConvertingTask().empty());
+}
+
+// Powering off follows the last conversion to end, failed or finished, and only with the setting.
+TEST_F(TaskRunTest, ShutdownIsRequestedOnceWhenTheLastOfSeveralTasksEndsAndOnlyWithTheSetting) {
+    for (const bool setting : {true, false}) {
+        RecordingSystemShutdown shutdown;
+        tree_.SetShutdown(&shutdown);
+        AVConfiguration().SetShutdownWhenDone(setting);
+        pool_.reset();
+        RemoveNamedSemaphore(sem_name_);
+        TSemaphore* sem = Pool(2);
+        TConvertingNode& node = tree_.ConvertingNode();
+        for (int i = 0; i < 3; ++i) {
+            auto request = CopyRequest(1);
+            request->SetTargetFolder("");
+            request->SetTargetFile(QString::fromStdString(
+                (dir_ / ("s" + std::to_string(setting) + "_" + std::to_string(i) + ".mkv")).string()));
+            if (i == 1) { // one of them fails once transcoding has begun
+                request->ConvertOptions()->VideoOptions()->SetVideoStreamCopy(false);
+                request->ConvertOptions()->VideoOptions()->SetEncoderVideoCodecName("mpeg4");
+                request->ConvertOptions()->FilterOptions()->SetVideoFilters("nosuchfilter");
+            }
+            node.NewConversion(*request, sem);
+        }
+        bool early = false;
+        ASSERT_TRUE(RunUntil([&] {
+            const bool converting = std::any_of(node.Tasks().begin(), node.Tasks().end(), [](const auto& t) {
+                return t->HasConverter() && t->Converter().IsBusy();
+            });
+            early = early || (converting && shutdown.Calls() > 0);
+            return !converting;
+        }));
+        RunUntil([] { return false; }, 200ms); // nothing more comes
+        EXPECT_FALSE(early) << "requested while a conversion was still running";
+        EXPECT_EQ(shutdown.Calls(), setting ? 1 : 0) << "setting " << setting;
+        EXPECT_EQ(node.Tasks().size(), 1u); // the failed one
+        node.ClearTasks();
+        tree_.SetShutdown(&shutdown_);
+    }
+}
+
+// A DVD task reads its title through a stream of its own: the front end's may be gone, and a start
+// after a stop reads the chapters from their beginning.
+TEST_F(TaskRunTest, ADvdTaskStartedStoppedAndStartedAgainConvertsItsWholeRange) {
+    const auto iso = test::Media("dvd/disc.iso");
+    auto request = std::make_unique<TConversionSettings>();
+    auto registration =
+        std::make_unique<TStreamRegistration>(std::make_shared<TDvdStream>(iso.string(), 1, 1, 1, 2));
+    request->SetSourceFiles({QString::fromStdString(registration->Url())});
+    request->SetSourceType(TConversionSettings::stDvd);
+    request->SetDvdDriver(QString::fromStdString(iso.string()));
+    request->SetDvdTitle(1);
+    request->SetDvdChapter(1);
+    request->SetDvdThrough(2); // two 5 s chapters
+    request->SetDvdAngle(1);
+    request->SetDvdVolume("TESTDVD");
+    request->SetTargetFile(QString::fromStdString((dir_ / "dvd.mkv").string()));
+    request->SetCategoryId(1);
+    // An encoder slow enough to be stopped mid-way.
+    request->ConvertOptions()->VideoOptions()->SetEncoderVideoCodecName("libx264");
+    request->ConvertOptions()->AudioOptions()->SetEncoderAudioCodecName("aac");
+    request->ConvertOptions()->SetThreadCount(1);
+    TConvertingNode& node = tree_.ConvertingNode();
+    TAVTask* task = node.NewConversion(*request, nullptr);
+    registration.reset(); // the front end forgets its stream
+
+    ASSERT_TRUE(RunUntil([&] { return task->Converter().ConvertedDuration() > 1.0; }));
+    task->Stop();
+    ASSERT_TRUE(RunUntil([&] { return !task->Converter().IsBusy(); }));
+    ASSERT_EQ(node.Tasks().size(), 1u) << "finished before it could be stopped";
+    EXPECT_LT(test::ProbeDuration(dir_ / "dvd.mkv"), 9.0);
+
+    task->Start(nullptr);
+    ASSERT_TRUE(RunUntil([&] { return node.Tasks().empty(); }, 120s)) << task->LogText().toStdString();
+    std::string errors;
+    EXPECT_TRUE(test::DecodesCleanly(dir_ / "dvd.mkv", &errors)) << errors;
+    EXPECT_NEAR(test::ProbeDuration(dir_ / "dvd.mkv"), 10.0, 0.6);
 }
 
 } // namespace vc

@@ -7,9 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <sstream>
+#include <thread>
 
 namespace vc::test {
 namespace {
@@ -105,11 +108,32 @@ TEST_F(CopyOptions, ATimeStampJumpBeyondTheThresholdIsClosed) {
     }
 }
 
+// The unknown name is an error the run goes on after: recorded in the run's log and raised as
+// OnRunError on the owner thread for the front end to present; no box from the worker.
 TEST_F(CopyOptions, BitstreamFiltersApplyAndAnUnknownLaterNameIsSkipped) {
     options()->MuxerOptions()->SetVideoBitstreamFilters({"h264_mp4toannexb", "nosuchfilter"});
+    std::vector<std::string> presented;
+    bool on_owner = true;
+    const auto owner = std::this_thread::get_id();
+    QObject::connect(&converter, &TAVConverter::OnRunError, &converter, [&](const QString& m) {
+        presented.push_back(m.toStdString());
+        on_owner = on_owner && std::this_thread::get_id() == owner;
+    });
+    std::mutex log_mutex;
+    std::vector<std::string> log;
+    QObject::connect(
+        &converter, &TAVConverter::OnLog, &converter,
+        [&](int, const QString& line) {
+            std::lock_guard lock(log_mutex);
+            log.push_back(line.toStdString());
+        },
+        Qt::DirectConnection);
     const auto out = Run({"h264_aac.mp4"}, "out.ts");
     ASSERT_EQ(record.completed, 1) << converter.LastError();
-    EXPECT_EQ(sink.Texts(), (std::vector<std::string>{"Invalid BitstreamFilter nosuchfilter"}));
+    EXPECT_EQ(presented, (std::vector<std::string>{"Invalid BitstreamFilter nosuchfilter"}));
+    EXPECT_TRUE(on_owner);
+    EXPECT_TRUE(sink.Texts().empty());
+    EXPECT_NE(std::find(log.begin(), log.end(), "Invalid BitstreamFilter nosuchfilter"), log.end());
     EXPECT_TRUE(DecodesCleanly(out));
 }
 

@@ -5,12 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QObject>
 #include <QTimer>
 
 #include <atomic>
+#include <chrono>
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
 namespace vc {
 namespace {
@@ -69,12 +72,35 @@ TEST(OwnerCalls, AnEventLoopRunsTheCallsToo) {
     std::thread worker([&] {
         for (int i = 0; i < 50; ++i)
             calls.Run([&] { ++ran; });
-        QMetaObject::invokeMethod(&app, &QCoreApplication::quit, Qt::QueuedConnection);
+        QCoreApplication::postEvent(&app, new QEvent(QEvent::Quit)); // a plain event crosses threads
     });
     QTimer::singleShot(20000, &app, &QCoreApplication::quit);
     app.exec();
     worker.join();
     EXPECT_EQ(ran, 50);
+}
+
+// Posted calls do not wait for the owner, and run in order with the waited-for ones.
+TEST(OwnerCalls, PostedCallsNeverHoldTheWorkerAndKeepTheirOrder) {
+    QObject owner;
+    OwnerCalls calls(&owner);
+    std::vector<int> order;
+    std::atomic<bool> posted{false};
+    std::thread worker([&] {
+        for (int i = 0; i < 100; ++i)
+            calls.Post([&order, i] { order.push_back(i); });
+        posted = true;
+        calls.Run([&] { order.push_back(100); });
+    });
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!posted && std::chrono::steady_clock::now() < give_up)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_TRUE(posted.load()); // all 100 queued while the owner ran none
+    EXPECT_TRUE(order.empty());
+    EXPECT_TRUE(calls.WaitUntil([&] { return order.size() == 101; }, 20000));
+    worker.join();
+    for (int i = 0; i <= 100; ++i)
+        ASSERT_EQ(order[i], i);
 }
 
 } // namespace
