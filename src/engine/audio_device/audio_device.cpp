@@ -15,6 +15,7 @@
 #include <atomic>
 #include <deque>
 #include <mutex>
+#include <vector>
 
 namespace vc {
 namespace {
@@ -22,34 +23,51 @@ namespace {
 // The device's clock: the time of the byte it is playing. QAudioSink's processed time counts what
 // the sound server has played (not what it has taken, which runs ahead by its buffer); it is read
 // on the device's thread every few milliseconds and carried on by the monotonic clock in between.
-// While the device is suspended the clock stands still. It never goes backwards.
+// Should the played time stand still (a sound server that stopped taking data), the monotonic
+// clock carries on alone, and when it moves again the clock goes on from where it got to: the
+// picture never freezes, and the sound is kept to the clock from then on.
+// The clock never goes backwards.
 class DeviceClock final : public ReferenceClock {
 public:
     RefTime Now() const override {
         std::lock_guard lock(mutex_);
-        RefTime t = base_ + played_;
-        if (running_)
-            t += std::min<RefTime>(mono_.Now() - polled_at_, kMaxCarry);
-        last_returned_ = std::max(last_returned_, t);
-        return last_returned_;
+        return NowLocked();
     }
     // Device thread: what the device has played (100 ns units) and whether it plays.
     void Update(RefTime played, bool running) {
         std::lock_guard lock(mutex_);
-        played_ = played;
-        polled_at_ = mono_.Now();
+        const RefTime now = mono_.Now();
+        if (played != played_) {
+            played_ = played;
+            changed_at_ = now;
+            // Behind where the clock got to while the device stood still: go on from there.
+            const RefTime at = base_ + offset_ + played_;
+            if (at + kStall < last_returned_)
+                offset_ += last_returned_ - at;
+        }
         running_ = running;
     }
     // The clock time at which the device plays `position` (100 ns of its output since it started).
-    RefTime TimeAt(RefTime position) const { return base_ + position; }
+    RefTime TimeAt(RefTime position) const {
+        std::lock_guard lock(mutex_);
+        return base_ + offset_ + position;
+    }
 
 private:
-    static constexpr RefTime kMaxCarry = kUnitsPerSecond / 20;
+    RefTime NowLocked() const {
+        RefTime t = base_ + offset_ + played_;
+        if (running_)
+            t += mono_.Now() - changed_at_;
+        last_returned_ = std::max(last_returned_, t);
+        return last_returned_;
+    }
+    static constexpr RefTime kStall = kUnitsPerSecond / 10;
     MonotonicClock mono_;
     const RefTime base_ = MonotonicClock().Now();
     mutable std::mutex mutex_; // guards the fields below
     RefTime played_ = 0;
-    RefTime polled_at_ = MonotonicClock().Now();
+    RefTime offset_ = 0; // time the device stood still, added so the clock stays continuous
+    RefTime changed_at_ = MonotonicClock().Now();
     bool running_ = false;
     mutable RefTime last_returned_ = 0;
 };
@@ -70,14 +88,22 @@ public:
         std::lock_guard lock(mutex_);
         blocks_.clear();
     }
-    bool isSequential() const override { return true; }
-    qint64 bytesAvailable() const override {
+    // Paused, the device gets silence and the blocks wait; resumed, they are due `shift` later.
+    void Hold() {
         std::lock_guard lock(mutex_);
-        qint64 n = 0;
-        for (const Block& b : blocks_)
-            n += static_cast<qint64>(b.bytes.size() - b.used);
-        return n + QIODevice::bytesAvailable();
+        held_ = true;
     }
+    void Release(RefTime shift) {
+        std::lock_guard lock(mutex_);
+        held_ = false;
+        for (Block& b : blocks_)
+            b.due += shift;
+    }
+    // There is always something to play (silence when nothing is queued): a device that found
+    // nothing available would stop asking, and its played time would stop with it.
+    bool isSequential() const override { return true; }
+    bool atEnd() const override { return false; }
+    qint64 bytesAvailable() const override { return bytes_per_second_ + QIODevice::bytesAvailable(); }
 
 protected:
     qint64 readData(char* data, qint64 max) override {
@@ -86,7 +112,7 @@ protected:
         qint64 done = 0;
         // Differences below a few milliseconds are left alone.
         const RefTime tolerance = kUnitsPerSecond / 200;
-        while (done < max && !blocks_.empty()) {
+        while (done < max && !blocks_.empty() && !held_) {
             Block& b = blocks_.front();
             const RefTime plays_at = clock_->TimeAt(BytesToTime(handed_ + done));
             const RefTime due = b.due + BytesToTime(static_cast<int64_t>(b.used));
@@ -138,6 +164,7 @@ private:
     mutable std::mutex mutex_; // guards blocks_ and handed_
     std::deque<Block> blocks_;
     int64_t handed_ = 0; // bytes given to the device since it started
+    bool held_ = false;
 };
 
 // QAudioSink pulls from the queue on a thread of its own with an event loop; a timer there reads
@@ -159,8 +186,10 @@ public:
                 poll_->setInterval(5);
                 QObject::connect(poll_, &QTimer::timeout, [this] { Poll(); });
                 queue_.open(QIODevice::ReadOnly);
-                sink_->start(&queue_);
-                ok_ = sink_->error() == QAudio::NoError;
+                // Pushed by our own timer rather than pulled: pulled, the sink now and then stopped
+                // asking after its first buffer, and its played time stopped with it.
+                device_ = sink_->start();
+                ok_ = sink_->error() == QAudio::NoError && device_;
                 poll_->start();
                 Poll();
             },
@@ -180,18 +209,10 @@ public:
     }
     bool Ok() const { return ok_; }
     bool IsDevice() const override { return true; }
-    void Start() override {
-        QMetaObject::invokeMethod(&context_, [this] {
-            sink_->resume();
-            Poll();
-        });
-    }
-    void Suspend() override {
-        QMetaObject::invokeMethod(&context_, [this] {
-            sink_->suspend();
-            Poll();
-        });
-    }
+    // The device itself is never suspended: a suspended sink may drop what it holds and restart
+    // its played time, which would part the clock from the bytes. Paused, it plays silence.
+    void Start(RefTime due_shift) override { queue_.Release(due_shift); }
+    void Suspend() override { queue_.Hold(); }
     void Write(const uint8_t* data, int size, RefTime due) override { queue_.Push(data, size, due); }
     void Reset() override { queue_.Clear(); }
     const ReferenceClock& Clock() const override { return clock_; }
@@ -199,6 +220,15 @@ public:
 private:
     // Device thread.
     void Poll() {
+        if (device_) {
+            const qint64 free = sink_->bytesFree();
+            if (free > 0) {
+                feed_.resize(static_cast<size_t>(free));
+                const qint64 n = queue_.read(feed_.data(), free);
+                if (n > 0)
+                    device_->write(feed_.data(), n);
+            }
+        }
         clock_.Update(sink_->processedUSecs() * 10,
                       sink_->state() == QAudio::ActiveState || sink_->state() == QAudio::IdleState);
     }
@@ -208,9 +238,11 @@ private:
     Context context_;
     DeviceClock clock_;
     PcmQueueDevice queue_;
-    QAudioSink* sink_ = nullptr; // lives on thread_
-    QTimer* poll_ = nullptr;     // lives on thread_
-    bool ok_ = false;            // written before the constructor returns
+    QAudioSink* sink_ = nullptr;  // lives on thread_
+    QTimer* poll_ = nullptr;      // lives on thread_
+    QIODevice* device_ = nullptr; // the sink's, written on thread_
+    std::vector<char> feed_;      // thread_ only
+    bool ok_ = false;             // written before the constructor returns
 };
 
 } // namespace

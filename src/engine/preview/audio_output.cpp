@@ -10,7 +10,7 @@ namespace {
 class SilentAudioOutput final : public AudioOutput {
 public:
     bool IsDevice() const override { return false; }
-    void Start() override {}
+    void Start(RefTime) override {}
     void Suspend() override {}
     void Write(const uint8_t*, int, RefTime) override {}
     void Reset() override {}

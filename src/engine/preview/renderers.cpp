@@ -286,13 +286,19 @@ void AudioRenderer::OnFlush() {
 }
 
 void AudioRenderer::OnStateChange(FilterState state) {
+    const RefTime start = ReferenceTimeOf(0);
     std::lock_guard lock(output_mutex_);
+    if (state == FilterState::Stopped)
+        run_start_ = -1;
     if (!output_)
         return;
-    if (state == FilterState::Running)
-        output_->Start();
-    else
+    if (state == FilterState::Running) {
+        // A pause moved stream time 0 on the clock: so does what was queued before it.
+        output_->Start(run_start_ < 0 ? 0 : start - run_start_);
+        run_start_ = start;
+    } else {
         output_->Suspend();
+    }
 }
 
 } // namespace vc

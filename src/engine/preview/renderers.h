@@ -49,7 +49,9 @@ class AudioOutput {
 public:
     virtual ~AudioOutput() = default;
     virtual bool IsDevice() const = 0;
-    virtual void Start() = 0;
+    // Plays again; what is still queued became due `due_shift` later (the time spent paused).
+    virtual void Start(RefTime due_shift) = 0;
+    // Holds what is queued (a device goes on playing silence, so its clock runs on).
     virtual void Suspend() = 0;
     // `due` is when the first byte should sound, on this output's clock; a device keeps the bytes
     // to that time (dropping or padding a little) so sound and clock stay together.
@@ -169,6 +171,7 @@ private:
     mutable std::mutex output_mutex_;     // guards output_
     std::unique_ptr<AudioOutput> output_; // made when connected; replaced on a format change
     MonotonicClock fallback_clock_;
+    RefTime run_start_ = -1; // the reference time of stream time 0 at the last run, -1 before one
 };
 
 } // namespace vc

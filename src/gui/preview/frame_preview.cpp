@@ -193,8 +193,13 @@ void TFramePreview::SetInitialMarkTexts(const QString& start, const QString& end
     lbl_end_->setText(end);
 }
 
+void TFramePreview::SetTitle(const QString& title) {
+    title_ = title;
+    lbl_time_settings_->setText(title_.isEmpty() ? tr("Time Settings") : title_);
+}
+
 void TFramePreview::RetranslateUi() {
-    lbl_time_settings_->setText(tr("Time Settings"));
+    lbl_time_settings_->setText(title_.isEmpty() ? tr("Time Settings") : title_);
     act_set_start_->setText(tr("Set Start"));
     act_set_start_->setToolTip(tr("Set Start"));
     act_set_end_->setText(tr("Set End"));

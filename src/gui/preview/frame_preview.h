@@ -47,6 +47,8 @@ public:
     // that cannot be made (an exception) fails the open like a file that cannot be read.
     using StreamMaker = std::function<std::shared_ptr<TStream>()>;
     void OpenVideoStream(const StreamMaker& make, const QString& name);
+    // The caption of the top bar ("Time Settings" unless the embedding form gives its own).
+    void SetTitle(const QString& title);
     // The mark labels' texts before anything is marked (the embedding form may give its own); a
     // newly opened source shows them again.
     void SetInitialMarkTexts(const QString& start, const QString& end);
@@ -131,6 +133,7 @@ private:
     int pending_seek_s_ = -1; // slider position waiting to be sought, -1 when none
     RefTime duration_ = 0;
     QString initial_start_text_, initial_end_text_;
+    QString title_; // empty: "Time Settings"
     int64_t start_mark_us_ = 0;
     int64_t end_mark_us_ = 0;
 };

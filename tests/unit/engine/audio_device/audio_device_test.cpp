@@ -24,7 +24,7 @@ TEST(AudioOutput, FallsBackToASilentRunningClockWithoutADevice) {
     ASSERT_TRUE(out);
     EXPECT_FALSE(out->IsDevice());
     const std::vector<uint8_t> pcm(4096, 0);
-    out->Start();
+    out->Start(0);
     out->Write(pcm.data(), static_cast<int>(pcm.size()), out->Clock().Now());
     const RefTime before = out->Clock().Now();
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
