@@ -6,6 +6,7 @@
 #include "store/persistent_manager.h"
 #include "tasks/av_task.h"
 #include "tasks/node_object.h"
+#include "tasks/task_tree.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
