@@ -49,6 +49,10 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
     picture->setAlignment(Qt::AlignTop);
 
     QString version = QCoreApplication::applicationVersion();
+#ifdef VC_VERSION
+    if (version.isEmpty())
+        version = QStringLiteral(VC_VERSION);
+#endif
     lblName_ =
         new QLabel(QStringLiteral("<h2>%1</h2><p>%2</p>")
                        .arg(tr("视频转换器"), tr("版本 %1").arg(version.isEmpty() ? tr("未知") : version)),

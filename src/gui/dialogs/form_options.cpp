@@ -43,8 +43,7 @@ void TFormOptions::Build() {
     tvSettings_->setHeaderHidden(true);
     tvSettings_->setRootIsDecorated(false);
     tvSettings_->addTopLevelItem(new QTreeWidgetItem(QStringList{tr("常规")}));
-    tvSettings_->addTopLevelItem(new QTreeWidgetItem(
-        QStringList{tr("性能") + QStringLiteral("（") + tr("默认就好不建议更改") + QStringLiteral("）")}));
+    tvSettings_->addTopLevelItem(new QTreeWidgetItem(QStringList{tr("性能") + tr("（默认就好不建议更改）")}));
     int tree_width = 150;
     for (int i = 0; i < tvSettings_->topLevelItemCount(); ++i)
         tree_width = std::max(

@@ -1,5 +1,6 @@
 #include "gui/widgets/virtual_tree_edit.h"
 
+#include "gui/models/task_texts.h"
 #include "store/persistent_manager.h"
 
 #include <QApplication>
@@ -37,7 +38,7 @@ void TVirtualTreeEdit::SetCategoryId(int id) {
     if (!store_)
         return;
     if (const auto row = store_->LoadCategory(id)) {
-        ShowName(row->Category);
+        ShowName(CategoryDisplayName(row->ID, row->Category));
         category_path_ = row->Path;
     }
 }
@@ -75,7 +76,7 @@ void TVirtualTreeEdit::AddChildren(QTreeWidgetItem* parent_item, int parent_id, 
         if (row.ID == parent_id)
             continue;
         auto* item = parent_item ? new QTreeWidgetItem(parent_item) : new QTreeWidgetItem(tree_);
-        item->setText(0, row.Category);
+        item->setText(0, CategoryDisplayName(row.ID, row.Category));
         item->setIcon(0, icon);
         item->setData(0, kIdRole, row.ID);
         item->setData(0, kFolderRole, row.Path);
