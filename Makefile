@@ -13,7 +13,7 @@ PACKAGES := build-essential cmake ninja-build pkg-config \
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build test asan tsan bench run clean fuzz screenshots
+.PHONY: deps build test asan tsan bench run clean fuzz screenshots install
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do \
@@ -70,8 +70,19 @@ screenshots: build
 	cmake --build --preset release --target vc_screenshots
 	xvfb-run -a -s "-screen 0 1600x1000x24" build/tools/screenshots/vc_screenshots $(SCREENSHOT_DIR)
 
+# The desktop program when there is a display to show it on, otherwise the command-line demo.
 run: build
-	bench/demo.sh build
+	@if [ -n "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ]; then \
+		echo "Starting build/src/gui/videoconverter"; build/src/gui/videoconverter; \
+	else \
+		bench/demo.sh build; \
+	fi
+
+# Both programs, the desktop entry and the icon under PREFIX (default /usr/local); DESTDIR stages
+# the files elsewhere (for packaging): make install PREFIX=/usr DESTDIR=/tmp/stage
+PREFIX ?= /usr/local
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install build --prefix "$(PREFIX)"
 
 clean:
 	rm -rf build build-dev build-asan build-tsan build-fuzz
