@@ -4,6 +4,7 @@
 #include "model/settings/configuration.h"
 #include "platform/error.h"
 #include "platform/message_sink.h"
+#include "platform/text_width.h"
 #include "store/persistent_manager.h"
 #include "store/sqlite_db.h"
 #include "tasks/av_task.h"
@@ -41,28 +42,33 @@ QByteArray Local(const QString& text) {
     return text.toLocal8Bit();
 }
 
-// Columns as wide as their widest cell; CJK characters take two terminal cells.
-int CellWidth(const QString& text) {
-    int width = 0;
-    for (const QChar c : text)
-        width += c.unicode() >= 0x1100 &&
-                         (c.unicode() <= 0x115f || (c.unicode() >= 0x2e80 && c.unicode() <= 0xffdc))
-                     ? 2
-                     : 1;
-    return width;
+// Table captions are the task layer's Chinese column texts, shown in the interface language with
+// the desktop program's translations. The captions only vconv's tables have:
+[[maybe_unused]] const char* const kConsoleCaptions[] = {
+    QT_TRANSLATE_NOOP("vc::TaskTexts", "分类"),
+    QT_TRANSLATE_NOOP("vc::TaskTexts", "文件夹"),
+    QT_TRANSLATE_NOOP("vc::TaskTexts", "状态"),
+};
+
+QString Caption(const QString& text) {
+    return QCoreApplication::translate("vc::TaskTexts", text.toUtf8().constData());
 }
 
+// Columns as wide as their widest cell, counted in terminal cells (a CJK character takes two).
 QString Pad(const QString& text, int width) {
-    return text + QString(std::max(0, width - CellWidth(text)), ' ');
+    return text + QString(std::max(0, width - DisplayWidth(text)), ' ');
 }
 
-QString FormatTable(const QStringList& captions, const std::vector<QStringList>& rows) {
+QString FormatTable(const QStringList& source_captions, const std::vector<QStringList>& rows) {
+    QStringList captions;
+    for (const QString& c : source_captions)
+        captions << Caption(c);
     std::vector<int> widths;
     for (const QString& c : captions)
-        widths.push_back(CellWidth(c));
+        widths.push_back(DisplayWidth(c));
     for (const QStringList& row : rows)
         for (int i = 0; i < row.size() && i < static_cast<int>(widths.size()); ++i)
-            widths[i] = std::max(widths[i], CellWidth(row[i]));
+            widths[i] = std::max(widths[i], DisplayWidth(row[i]));
     auto line = [&](const QStringList& cells) {
         QString out;
         for (int i = 0; i < cells.size() && i < static_cast<int>(widths.size()); ++i)

@@ -36,7 +36,9 @@ TaskSessionSetup ConsoleSessionSetup();
 // Parses a positive task or category id; nullopt when the text is not one.
 std::optional<std::int64_t> ParseId(const QString& text);
 
-// A table with the given captions, sized to its contents, on stdout.
+// A table on stdout, its columns as wide as their widest cell in terminal cells (CJK characters
+// take two). The captions are the task layer's Chinese texts, shown translated into the interface
+// language (the desktop program's translations; English unless the locale is Chinese).
 void PrintTable(const QStringList& captions, const std::vector<QStringList>& rows);
 // The task list's cells of a task, all ten columns.
 QStringList TaskRow(const TAVTask& task);

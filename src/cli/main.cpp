@@ -1,6 +1,7 @@
 // vconv: the command-line front end. Each subcommand lives in a file of its own
 // (<name>_command.cpp) and is listed in the table below.
 #include "cli/commands.h"
+#include "gui/i18n/translations.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -50,6 +51,8 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("vconv");
     QCoreApplication::setApplicationVersion(VC_VERSION);
+    // Table captions in the locale's language, as the desktop program shows them.
+    vc::i18n::InstallTranslations(app, vc::i18n::SystemLanguage());
     if (argc < 2) {
         PrintUsage(stderr);
         return 2;
