@@ -9,7 +9,7 @@ PACKAGES := build-essential cmake ninja-build pkg-config \
 	libsqlite3-dev libpugixml-dev libdvdnav-dev libdvdread-dev libsimpleini-dev libfontconfig-dev \
 	libgtest-dev libgmock-dev \
 	dvdauthor genisoimage time fonts-dejavu-core locales \
-	qt6-l10n-tools qt6-translations-l10n fonts-wqy-microhei xvfb xauth pulseaudio
+	qt6-l10n-tools qt6-translations-l10n fonts-wqy-microhei xvfb xauth pulseaudio clang-format
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
