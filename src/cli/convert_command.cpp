@@ -147,7 +147,8 @@ int RunConvertCommand(int argc, char** argv) {
     const QCommandLineOption scodec("scodec", "Subtitle codec by name (decoder and encoder).", "NAME");
     const QCommandLineOption start(
         "start",
-        "Start at this position of the input (seconds; a copy starts at the key frame at or before it).",
+        "Start at this position of the input (seconds). A re-encoded output starts exactly there, every "
+        "stream at 0; a copy (--copy) starts at the key frame at or before it.",
         "SECONDS");
     const QCommandLineOption length("length", "Write at most this many seconds.", "SECONDS");
     const QCommandLineOption map(

@@ -14,6 +14,7 @@
 #include "engine/converter/bitstream_filters.h"
 #include "engine/converter/frame_paths.h"
 #include "engine/converter/library_options.h"
+#include "engine/converter/own_encoders.h"
 #include "engine/media/ff_handles.h"
 #include "engine/options/string_lists.h"
 #include "engine/streams/stream_source.h"
@@ -72,8 +73,9 @@ struct OutputStream {
     AVStream* st = nullptr;
     AVMediaType type = AVMEDIA_TYPE_UNKNOWN;
     const AVCodec* encoder = nullptr;
-    CodecContextPtr enc_ctx; // encoder settings (and the encoder once opened)
-    Dictionary options;      // encoder options
+    CodecContextPtr enc_ctx;                 // encoder settings (and the encoder once opened)
+    Dictionary options;                      // encoder options
+    std::unique_ptr<OwnEncoder> own_encoder; // the encoder when `encoder` is one of our own
     int scaler_flags = 0;
     float frame_aspect_ratio = 0;
     AVRational frame_rate{0, 0};

@@ -17,7 +17,9 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace vc {
@@ -118,11 +120,20 @@ void FramePathsImpl::BuildAudioGraph(OutputStream& ost, InputStream& ist) {
             fail();
         last = next;
     };
+    // A run that starts later than the input's start read from the key frame before it: what
+    // lies before the start is cut to the sample, so every stream of the output begins at 0.
+    if (engine_.options().StartTime() != 0)
+        chain("atrim", "trim", "start=0");
     TAudioOptions* audio = engine_.options().AudioOptions();
-    if (audio->AudioSyncMethod() != 0) {
+    // DV carries each picture's sound inside the picture's frame, so the muxer needs sound for
+    // every picture from the first to the last: a sound track that starts late or has gaps is
+    // filled with silence from 0, and one that ends early is padded to the end of the input.
+    const bool dv = std::strcmp(engine_.output_files()[ost.file_index].ctx->oformat->name, "dv") == 0;
+    if (audio->AudioSyncMethod() != 0 || dv) {
         // Silence is inserted or samples dropped where the input clock jumps; 2 or more also
         // stretches by at most that many samples a second.
-        std::snprintf(args, sizeof args, "async=%d:min_hard_comp=%f:first_pts=0", audio->AudioSyncMethod(),
+        std::snprintf(args, sizeof args, "async=%d:min_hard_comp=%f:first_pts=0",
+                      std::max(1, audio->AudioSyncMethod()),
                       static_cast<double>(audio->AudioDriftThreshold()));
         chain("aresample", "async", args);
     } else if (enc->sample_rate != src.rate) {
@@ -134,6 +145,13 @@ void FramePathsImpl::BuildAudioGraph(OutputStream& ost, InputStream& ist) {
         std::snprintf(args, sizeof args, "volume=%f:precision=%s", audio->AudioVolume() / 256.0,
                       integer ? "fixed" : "float");
         chain("volume", "volume", args);
+    }
+    if (dv) {
+        const AVFormatContext* ic = engine_.input_files()[ist.file_index].ctx.get();
+        int64_t length_us = ic->duration == AV_NOPTS_VALUE ? 0 : ic->duration - engine_.options().StartTime();
+        length_us = std::min<int64_t>(length_us, engine_.options().RecordingTime());
+        if (length_us > 0)
+            chain("apad", "pad", "whole_dur=" + std::to_string(length_us) + "us");
     }
     const std::string description = engine_.options().FilterOptions()->AudioFilters().trimmed().toStdString();
     if (!LinkThroughDescription(graph, last, out.sink, description) ||
@@ -223,6 +241,10 @@ bool FramePathsImpl::ConfigureVideoGraph(OutputStream& ost, InputStream& ist, bo
         last = next;
         return true;
     };
+    // The pictures decoded from the key frame before the start are only there to build the
+    // first one that shows at it.
+    if (engine_.options().StartTime() != 0 && !chain("trim", "trim", "start=0"))
+        return false;
     if (deinterlace && !chain("yadif", "deinterlace", "mode=send_frame")) // keeps the frame rate
         return false;
     // Pictures stored turned (phone clips) are turned upright; the output carries no turn.

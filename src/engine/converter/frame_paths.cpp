@@ -186,12 +186,12 @@ void FramePathsImpl::Encode(OutputStream& ost, AVFrame* frame) {
     AVCodecContext* enc = ost.enc_ctx.get();
     const bool video = ost.type == AVMEDIA_TYPE_VIDEO;
     const char* failure = video ? "Video encoding failed" : "Audio encoding failed";
-    int rc = avcodec_send_frame(enc, frame);
+    int rc = ost.own_encoder ? ost.own_encoder->SendFrame(frame) : avcodec_send_frame(enc, frame);
     if (rc < 0 && !(rc == AVERROR_EOF && !frame))
         throw Error(failure);
     AVPacket* pkt = out.packet.get();
     for (;;) {
-        rc = avcodec_receive_packet(enc, pkt);
+        rc = ost.own_encoder ? ost.own_encoder->ReceivePacket(pkt) : avcodec_receive_packet(enc, pkt);
         if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
             break;
         if (rc < 0)

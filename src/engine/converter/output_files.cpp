@@ -94,6 +94,10 @@ const AVCodec* ConversionEngine::ChooseEncoder(OutputFile& of, AVMediaType type,
         return avcodec_find_encoder(id);
     }
     const std::string n = CurrentEncoderName(name.toStdString()); // stored names of older versions
+    // Our own encoder stands in for one this FFmpeg build lacks.
+    if (const AVCodec* own = FindOwnEncoder(n);
+        own && own->type == type && !avcodec_find_encoder_by_name(n.c_str()))
+        return own;
     FindCodec(n, type, true);
     return avcodec_find_encoder_by_name(n.c_str());
 }
@@ -112,7 +116,8 @@ OutputStream& ConversionEngine::NewOutputStream(OutputFile& of, int file_index, 
     if (encoder)
         ost->options =
             library_options_.FilterCodecOptions(library_options_.codec_options().get(), encoder->id, true);
-    ost->enc_ctx.reset(avcodec_alloc_context3(encoder));
+    // The context of an own encoder carries the settings only; the library never opens it.
+    ost->enc_ctx.reset(avcodec_alloc_context3(IsOwnEncoder(encoder) ? nullptr : encoder));
     if (!ost->enc_ctx)
         throw Error("Could not alloc stream.");
     TagLogTarget(ost->enc_ctx.get(), &owner_);
@@ -153,6 +158,10 @@ void ConversionEngine::NewVideoStream(OutputFile& of, int file_index) {
         else
             enc->codec_id =
                 av_guess_codec(of.ctx->oformat, nullptr, of.name.c_str(), nullptr, AVMEDIA_TYPE_VIDEO);
+        // A picture sequence writes every picture to a file of its own, so each must be a whole
+        // GIF rather than the next frame of one animation.
+        if (enc->codec_id == AV_CODEC_ID_GIF && (of.ctx->oformat->flags & AVFMT_NOFILE))
+            av_dict_set(ost.options.address(), "gifimage", "1", 0);
         enc->width = memory_.frame_width;
         enc->height = memory_.frame_height;
         enc->pix_fmt = static_cast<AVPixelFormat>(v->PixelFormat);

@@ -215,6 +215,7 @@ void ConversionEngine::EndTranscode() {
         if (ost->encoding_needed && ost->enc_ctx) {
             av_freep(&ost->enc_ctx->stats_in);
             ost->enc_ctx.reset();
+            ost->own_encoder.reset();
             ost->encoder_opened = false;
         }
     }
@@ -232,6 +233,7 @@ void ConversionEngine::CleanupTranscode() {
     for (OutputStream* ost : output_streams_) {
         ost->log_file.reset();
         ost->frame_path.reset();
+        ost->own_encoder.reset();
         ost->options.Clear();
         if (ost->enc_ctx)
             av_freep(&ost->enc_ctx->stats_in);

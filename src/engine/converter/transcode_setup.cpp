@@ -7,6 +7,7 @@
 #include "platform/error.h"
 
 extern "C" {
+#include <libavcodec/dv_profile.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/mathematics.h>
 #include <libavutil/pixdesc.h>
@@ -79,6 +80,31 @@ AVPixelFormat FitPixelFormat(const AVCodec* codec, const AVCodecContext* enc, AV
         if (*p == fmt)
             return fmt;
     return list[0];
+}
+
+// DV writes the picture sizes of its standards only. A size taken from a source that no DV
+// standard has for this pixel format and rate becomes the standard one (a 1280x720 source into
+// 4:2:2 at 25 fps is DV50's 720x576); the scaler gives it.
+void FitDvFrameSize(AVCodecContext* enc, AVRational rate) {
+    if (av_dv_codec_profile2(enc->width, enc->height, enc->pix_fmt, rate))
+        return;
+    static const int kSizes[][2] = {{720, 576}, {720, 480}, {960, 720}, {1440, 1080}, {1280, 1080}};
+    const AVDVProfile* fallback = nullptr;
+    for (const auto& size : kSizes) {
+        const AVDVProfile* p = av_dv_codec_profile2(size[0], size[1], enc->pix_fmt, rate);
+        if (p && av_cmp_q(p->time_base, av_inv_q(rate)) == 0) {
+            fallback = p;
+            break;
+        }
+        if (p && !fallback)
+            fallback = p;
+    }
+    if (!fallback)
+        return; // the encoder names what it misses
+    av_log(enc, AV_LOG_INFO, "The picture size %dx%d becomes %dx%d for DV\n", enc->width, enc->height,
+           fallback->width, fallback->height);
+    enc->width = fallback->width;
+    enc->height = fallback->height;
 }
 
 } // namespace
@@ -260,7 +286,8 @@ void ConversionEngine::SetupEncoding(OutputStream& ost, InputStream& ist) {
         enc->pix_fmt = FitPixelFormat(ost.encoder, enc, enc->pix_fmt);
         if (enc->pix_fmt == AV_PIX_FMT_NONE)
             throw Error("Video pixel format is unknown, stream can not be decoded");
-        if (enc->width == 0 || enc->height == 0) {
+        const bool size_from_source = enc->width == 0 || enc->height == 0;
+        if (size_from_source) {
             const bool upright = TurnSwapsSides(DisplayRotation(ist.st));
             enc->width = upright ? dec->height : dec->width;
             enc->height = upright ? dec->width : dec->height;
@@ -292,6 +319,17 @@ void ConversionEngine::SetupEncoding(OutputStream& ost, InputStream& ist) {
             const int idx = av_find_nearest_q_idx(ost.frame_rate, ost.encoder->supported_framerates);
             ost.frame_rate = ost.encoder->supported_framerates[idx];
         }
+        // MPEG-4 Part 2 counts time in at most 16 bits: a phone clip's 90000/2999 becomes the
+        // nearest rate that fits.
+        if (enc->codec_id == AV_CODEC_ID_MPEG4 &&
+            (ost.frame_rate.num > 65535 || ost.frame_rate.den > 65535)) {
+            const AVRational wanted = ost.frame_rate;
+            av_reduce(&ost.frame_rate.num, &ost.frame_rate.den, wanted.num, wanted.den, 65535);
+            owner_.DoLog(AV_LOG_INFO, Format("The frame rate %d/%d becomes %d/%d for MPEG-4\n", wanted.num,
+                                             wanted.den, ost.frame_rate.num, ost.frame_rate.den));
+        }
+        if (enc->codec_id == AV_CODEC_ID_DVVIDEO && size_from_source)
+            FitDvFrameSize(enc, ost.frame_rate);
         enc->time_base = av_inv_q(ost.frame_rate);
         enc->framerate = ost.frame_rate;
         paths->BuildVideoGraph(ost, ist);
@@ -414,12 +452,25 @@ bool ConversionEngine::SetupTranscode() {
                         ist.dec_ctx->subtitle_header_size);
             ost->enc_ctx->subtitle_header_size = ist.dec_ctx->subtitle_header_size;
         }
-        if (avcodec_open2(ost->enc_ctx.get(), ost->encoder, ost->options.address()) < 0)
+        if (IsOwnEncoder(ost->encoder)) {
+            ost->own_encoder = CreateOwnEncoder(ost->encoder);
+            ost->own_encoder->Open(ost->enc_ctx.get(), ost->options.address());
+        } else if (avcodec_open2(ost->enc_ctx.get(), ost->encoder, ost->options.address()) < 0) {
             throw Error("Error while opening codec for output stream - maybe incorrect parameters such as "
                         "bit_rate, rate, width or height");
+        }
         ost->options.Clear();
         ost->encoder_opened = true;
         avcodec_parameters_from_context(ost->st->codecpar, ost->enc_ctx.get());
+        // What the encoder says about its stream beyond the parameters, such as the decoder
+        // buffer an MPEG program stream sizes its packets by.
+        for (int i = 0; i < ost->enc_ctx->nb_coded_side_data; ++i) {
+            const AVPacketSideData& sd = ost->enc_ctx->coded_side_data[i];
+            uint8_t* copy = av_stream_new_side_data(ost->st, sd.type, sd.size);
+            if (!copy)
+                throw Error("no memory");
+            std::memcpy(copy, sd.data, sd.size);
+        }
         ost->st->time_base = ost->enc_ctx->time_base;
         frame_paths()->EncoderOpened(*ost);
     }
