@@ -293,7 +293,10 @@ void TFFPushSource::OpenStream(Kind kind) {
             decoded_frame_.reset(av_frame_alloc());
         if (!output_frame_)
             output_frame_.reset(av_frame_alloc());
-        if (decoded_frame_ && output_frame_)
+        // A stream whose pictures the probe never saw (a fragmented MP4's first segment) has no
+        // picture format to build a graph for: there is no video to show.
+        if (decoded_frame_ && output_frame_ && video_dec_->pix_fmt != AV_PIX_FMT_NONE &&
+            video_dec_->width > 0)
             BuildVideoGraph();
         break;
     case Kind::Subtitle:

@@ -157,6 +157,8 @@ private:
     double video_clock_ = 0, audio_clock_ = 0; // seconds, next picture / next audio byte
     // After a seek: drop units that end before this time (seconds); -1 when not skipping.
     double skip_video_before_ = -1, skip_audio_before_ = -1;
+    // While skipping: the latest picture that starts before the target (decoding thread only).
+    std::unique_ptr<TFFSample> held_picture_;
     double seek_target_ = 0;      // seconds, of the last seek
     double last_audio_stop_ = -1; // end of the last PCM block queued since that seek
     int seek_retries_ = 0;

@@ -187,15 +187,22 @@ void TFFPushSource::DeliverPicture(AVFrame* picture, double loop_offset) {
     sample->StopTime = loop_offset + video_clock_;
     if (skip_video_before_ >= 0) {
         // After a seek the decoder starts at a key frame before the target: drop what ends
-        // before it, so the first picture shown is the one at the requested time.
-        if (sample->StopTime <= skip_video_before_ + 1e-6)
+        // before it, so the first picture shown is the one at the requested time. A picture's
+        // end is only a guess until the next one starts (variable-rate clips): the latest one
+        // that starts before the target is held until a later one shows whether it covers it.
+        if (sample->StartTime <= skip_video_before_ + 1e-3 && sample->StopTime <= skip_video_before_ + 1e-6) {
+            held_picture_ = std::move(sample);
             return;
-        if (sample->StartTime > skip_video_before_ + 1e-3 && seek_retries_ < 3) {
+        }
+        if (sample->StartTime > skip_video_before_ + 1e-3 && held_picture_) {
+            video_pin_->PushSample(std::move(held_picture_));
+        } else if (sample->StartTime > skip_video_before_ + 1e-3 && seek_retries_ < 3) {
             // The demuxer landed behind the key frame the target needs (formats without an
             // index seek by decoding time): go back further and try again.
             reseek_pending_ = true;
             return;
         }
+        held_picture_.reset();
         skip_video_before_ = -1;
     }
     video_pin_->PushSample(std::move(sample));
@@ -329,6 +336,11 @@ void TFFPushSource::EndOfPass() {
         loop_offset = static_cast<double>(single_pass_duration_) * current_loop_ / kUnitsPerSecond;
     }
     DrainDecoders(loop_offset);
+    // The input ended while a picture was held after a seek: it is the last one, showing to the end.
+    if (held_picture_) {
+        video_pin_->PushSample(std::move(held_picture_));
+        skip_video_before_ = -1;
+    }
     const int next = current_loop_ + 1;
     current_loop_ = next;
     if (next >= passes_) {
@@ -402,6 +414,7 @@ void TFFPushSource::SeekFurtherBack() {
         BuildAudioGraph();
     // Sound already queued since the seek is not queued twice.
     skip_audio_before_ = std::max(seek_target_, last_audio_stop_);
+    held_picture_.reset();
 }
 
 void TFFPushSource::ExecuteSeek() {
@@ -441,6 +454,7 @@ void TFFPushSource::ExecuteSeek() {
     if (audio_dec_ && AudioPathReady())
         BuildAudioGraph();
     skip_video_before_ = skip_audio_before_ = single > 0 ? seek_target_ : -1;
+    held_picture_.reset();
     if (past_end) {
         video_pin_->NotifyData();
         audio_pin_->NotifyData();

@@ -51,7 +51,7 @@ SnapshotPicture GrabPicture(const std::string& source_name, double seconds,
     if (source->Load(source_name) != S_OK)
         throw Error("Cannot open " + source_name + ": it is not a media file this program can read");
     if (!source->HasVideo())
-        throw Error(source_name + " has no video picture to take");
+        throw Error(source_name + ": the file holds no pictures");
     RefTime duration = 0;
     source->GetDuration(&duration);
     RefTime at = static_cast<RefTime>(std::llround(seconds * kUnitsPerSecond));
