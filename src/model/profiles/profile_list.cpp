@@ -53,8 +53,6 @@ void TAVProfileList::ClearCustomProfiles() {
 
 std::vector<TAVProfile*> TAVProfileList::ProfilesInCategory(const QString& category) const {
     std::vector<TAVProfile*> result;
-    if (category.isEmpty())
-        return result;
     for (TAVProfile* profile : profiles_)
         if (profile->Category().compare(category, Qt::CaseInsensitive) == 0)
             result.push_back(profile);

@@ -32,7 +32,7 @@ public:
     void ClearCustomProfiles();
 
     // The profiles listed under `category` (its name compared without regard to case), in
-    // catalogue order. A profile whose category matches no category name is never listed.
+    // catalogue order. An empty name lists the uncategorised profiles (empty Category).
     std::vector<TAVProfile*> ProfilesInCategory(const QString& category) const;
     // The category name of the list that matches `name` without regard to case, or an empty string.
     QString FindCategory(const QString& name) const;
