@@ -339,7 +339,7 @@ TEST_F(WindowTest, OneDroppedFileOpensTheWizardAndTwoAreRefused) {
     EXPECT_EQ(window_->Session().Tree()->ConvertingNode().Tasks().size(), 1u);
 }
 
-TEST_F(WindowTest, TheWizardsPlaceholdersOpenAndAddNothing) {
+TEST_F(WindowTest, TheNewConversionWizardOpensAndCancelAddsNothing) {
     MakeWindow();
     QString title;
     AnswerNextModal([&](QWidget* dialog) {
@@ -347,7 +347,7 @@ TEST_F(WindowTest, TheWizardsPlaceholdersOpenAndAddNothing) {
         static_cast<QDialog*>(dialog)->reject();
     });
     window_->actNewConversion->trigger();
-    EXPECT_EQ(title, "添加单一任务");
+    EXPECT_EQ(title, "新建转换");
     EXPECT_EQ(Rows(), 0);
 }
 
