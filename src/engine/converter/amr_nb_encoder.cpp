@@ -114,7 +114,8 @@ private:
 
 const AVSampleFormat kSampleFormats[] = {AV_SAMPLE_FMT_S16, AV_SAMPLE_FMT_NONE};
 const int kSampleRates[] = {kSampleRate, 0};
-const AVChannelLayout kLayouts[] = {AV_CHANNEL_LAYOUT_MONO, {}};
+// Spelled out: the library's initialiser macro leaves the last member to the compiler's warning.
+const AVChannelLayout kLayouts[] = {{AV_CHANNEL_ORDER_NATIVE, 1, {AV_CH_LAYOUT_MONO}, nullptr}, {}};
 
 AVCodec MakeRecord() {
     AVCodec codec{};
