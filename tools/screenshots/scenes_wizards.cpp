@@ -1,5 +1,8 @@
 // The conversion wizards, their filter pages and dialogs and the profile editor.
+#include "gui/preview/frame_preview.h"
+#include "gui/widgets/dvd_combo.h"
 #include "gui/wizards/color_box.h"
+#include "gui/wizards/dvd_source_tab.h"
 #include "gui/wizards/file_edit.h"
 #include "gui/wizards/filter_page.h"
 #include "gui/wizards/logo_filter_dialog.h"
@@ -19,17 +22,23 @@
 #include "store/persistent_manager.h"
 #include "tools/screenshots/scene.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QFileDialog>
 #include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QSpinBox>
+#include <QTabWidget>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -81,6 +90,61 @@ std::unique_ptr<TFormNewConversion> NewConversion(shots::SceneContext& ctx) {
     return form;
 }
 
+// Runs the event loop until `done` holds or `limit` passes.
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < limit.count())
+        shots::RunEventsFor(std::chrono::milliseconds(20));
+    return done();
+}
+
+bool Run(const QString& program, const QStringList& args, const QString& folder) {
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    process.start(program, args);
+    return process.waitForFinished(120000) && process.exitCode() == 0;
+}
+
+// A 30 s one-title disc folder with chapters every 10 s, made once per run; empty when the
+// tools are missing.
+QString DiscFolder() {
+    static QTemporaryDir scratch;
+    static QString disc;
+    if (!disc.isEmpty() || !scratch.isValid())
+        return disc;
+    const QString folder = scratch.path();
+    QFile xml(QDir(folder).filePath("dvd.xml"));
+    if (!xml.open(QIODevice::WriteOnly))
+        return disc;
+    xml.write("<dvdauthor dest=\"HOLIDAY\"><vmgm/><titleset><titles><pgc>"
+              "<vob file=\"t1.mpg\" chapters=\"0,0:10,0:20\"/></pgc></titles></titleset></dvdauthor>\n");
+    xml.close();
+    const bool made =
+        Run("ffmpeg",
+            {"-v", "error", "-y", "-f", "lavfi", "-i", "testsrc2=size=720x576:rate=25:duration=30", "-f",
+             "lavfi", "-i", "sine=frequency=440:sample_rate=48000:duration=30", "-target", "pal-dvd",
+             "-aspect", "4:3", "t1.mpg"},
+            folder) &&
+        Run("dvdauthor", {"-x", "dvd.xml"}, folder);
+    if (made)
+        disc = QDir(folder).filePath("HOLIDAY");
+    return disc;
+}
+
+// Plays the preview for a moment and sets the marks at `start_s` and `end_s`, paused at the end.
+void PlayAndMark(TFramePreview& preview, int start_s, int end_s) {
+    preview.Play();
+    shots::RunEventsFor(std::chrono::milliseconds(800));
+    preview.Pause();
+    preview.SeekTo(static_cast<RefTime>(start_s) * kUnitsPerSecond);
+    shots::RunEventsFor(std::chrono::milliseconds(300));
+    preview.SetStartAction()->trigger();
+    preview.SeekTo(static_cast<RefTime>(end_s) * kUnitsPerSecond);
+    shots::RunEventsFor(std::chrono::milliseconds(300));
+    preview.SetEndAction()->trigger();
+}
+
 void AddSampleFilters(TFilterPage& page, shots::SceneContext& ctx) {
     auto logo = std::make_unique<TLogoFilter>();
     logo->SetLogoFile(Logo(ctx));
@@ -96,6 +160,35 @@ void AddSampleFilters(TFilterPage& page, shots::SceneContext& ctx) {
 
 VC_SCREENSHOT_SCENE("wizard-new-conversion", [](shots::SceneContext& ctx) -> std::unique_ptr<QWidget> {
     auto form = NewConversion(ctx);
+    form->UpdateEnabling();
+    return form;
+});
+
+VC_SCREENSHOT_SCENE("wizard-new-conversion-preview",
+                    [](shots::SceneContext& ctx) -> std::unique_ptr<QWidget> {
+                        auto form = NewConversion(ctx);
+                        form->show();
+                        TFramePreview& preview = *form->FramePreview;
+                        WaitFor([&] { return preview.Graph().Active() && !preview.IsOpening(); },
+                                std::chrono::seconds(20));
+                        PlayAndMark(preview, 12, 41);
+                        form->UpdateEnabling();
+                        return form;
+                    });
+
+VC_SCREENSHOT_SCENE("wizard-new-conversion-dvd", [](shots::SceneContext& ctx) -> std::unique_ptr<QWidget> {
+    auto form = std::make_unique<TFormNewConversion>(Context(ctx));
+    Select(form->Chooser->cbbCategory, "MP4");
+    Select(form->Chooser->cbbProfile, "H.264/MPEG-4 AVC Video (*.mp4)");
+    form->show();
+    const QString disc = DiscFolder();
+    form->tabSource->setCurrentWidget(form->tabDvd);
+    TDvdCombo* combo = form->tabDvd->FCbbDvd;
+    combo->SetLocationChooser([disc](QWidget*) { return disc; });
+    emit combo->activated(combo->count() - 1);
+    TFramePreview& preview = *form->FramePreview;
+    WaitFor([&] { return preview.Graph().Active() && !preview.IsOpening(); }, std::chrono::seconds(20));
+    PlayAndMark(preview, 5, 25);
     form->UpdateEnabling();
     return form;
 });

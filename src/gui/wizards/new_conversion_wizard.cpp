@@ -1,7 +1,10 @@
 #include "gui/wizards/new_conversion_wizard.h"
 
 #include "engine/options/convert_options.h"
+#include "gui/preview/frame_preview.h"
+#include "gui/preview/preview_trimming.h"
 #include "gui/widgets/virtual_tree_edit.h"
+#include "gui/wizards/dvd_source_tab.h"
 #include "gui/wizards/file_edit.h"
 #include "gui/wizards/frame_video_info.h"
 #include "gui/wizards/media_file_filters.h"
@@ -55,6 +58,9 @@ TFormNewConversion::TFormNewConversion(const TWizardContext& context, QWidget* p
     file_row->addWidget(new QLabel(tr("输入文件:"), tabFile));
     file_row->addWidget(edtSource, 1);
     tabSource->addTab(tabFile, tr("文件"));
+    tabDvd = new TDvdSourceTab(tabSource);
+    AddSourceTab(tabDvd);
+    connect(tabDvd, &TDvdSourceTab::SourceChanged, this, &TFormNewConversion::SourceChanged);
 
     auto* form = new QFormLayout;
     form->addRow(tr("输出配置:"), Chooser);
@@ -68,12 +74,11 @@ TFormNewConversion::TFormNewConversion(const TWizardContext& context, QWidget* p
     left->addWidget(FrameVideoInfoDst);
     left->addStretch();
 
-    // The preview player takes this place.
-    FramePreview = new QFrame(pageSettings);
+    FramePreview = new TFramePreview(pageSettings);
     FramePreview->setObjectName("FramePreview");
-    static_cast<QFrame*>(FramePreview)->setFrameShape(QFrame::StyledPanel);
-    FramePreview->setMinimumSize(320, 240);
-    FramePreview->setLayout(new QVBoxLayout);
+    FramePreview->SetTitle(tr("视频预览"));
+    FramePreview->SetInitialMarkTexts(tr("开始[0:0:0]"), tr("结尾[0:0:0]"));
+    FramePreview->setMinimumSize(320, 300);
 
     auto* columns = new QHBoxLayout(pageSettings);
     columns->addLayout(left, 3);
@@ -134,7 +139,33 @@ bool TFormNewConversion::SourcesValid() const {
 }
 
 void TFormNewConversion::SourceChanged() {
+    Preview();
     NameTarget();
+}
+
+void TFormNewConversion::Preview() {
+    if (!SourcesValid()) {
+        previewed_.clear();
+        FramePreview->StopVideo();
+        return;
+    }
+    if (FileTabSelected()) {
+        const QString file = edtSource->FileName();
+        if (previewed_ == file)
+            return;
+        previewed_ = file;
+        FramePreview->OpenVideoFile(file);
+        return;
+    }
+    TWizardSourceTab* tab = CurrentSourceTab();
+    const QString key = tab->PreviewKey();
+    if (!key.isEmpty() && previewed_ == key)
+        return;
+    previewed_ = key;
+    if (!tab->OpenPreview(*FramePreview)) {
+        previewed_.clear();
+        FramePreview->StopVideo();
+    }
 }
 
 void TFormNewConversion::NameTarget() {
@@ -171,6 +202,15 @@ void TFormNewConversion::ProfileChanged(TAVProfile* profile) {
         edtSavePath->SetFileName(ReplaceExtension(edtSavePath->FileName(), profile->Extension()));
 }
 
+void TFormNewConversion::done(int result) {
+    for (const TWizardSourceTab* tab : source_tabs_)
+        if (tab->Busy())
+            return;
+    FramePreview->StopVideo();
+    previewed_.clear();
+    TConversionWizard::done(result);
+}
+
 int TFormNewConversion::FinishThreadCount() const {
     return ConfiguredThreadCount();
 }
@@ -195,6 +235,9 @@ std::unique_ptr<TConversionSettings> TFormNewConversion::GetConversionSettings()
         settings->SetProfile(profile->Description());
     settings->SetCategoryId(FCategoryEdit->CategoryId());
     settings->SetConvertOptions(options_.get());
+    // The preview's marks trim the conversion, for every kind of source.
+    ApplyPreviewTrimming(*settings->ConvertOptions(), FramePreview->StartMarkUs(), FramePreview->EndMarkUs(),
+                         max_recording_time_);
     return settings;
 }
 

@@ -8,6 +8,9 @@ class QVBoxLayout;
 
 namespace vc::gui {
 
+class TDvdSourceTab;
+class TFramePreview;
+
 // A source tab other than "文件" (the DVD tab): the wizard asks the selected tab for its source.
 class TWizardSourceTab {
 public:
@@ -21,6 +24,15 @@ public:
     virtual QString TargetName(const QString& extension) const = 0;
     // Source type and the source's own fields of the request.
     virtual void FillSettings(TConversionSettings& settings) const = 0;
+    // Shows the tab's source in the preview; false when there is nothing to show.
+    virtual bool OpenPreview(TFramePreview& preview) {
+        (void)preview;
+        return false;
+    }
+    // A key for what OpenPreview shows: the preview is opened again only when it changes.
+    virtual QString PreviewKey() const { return QString(); }
+    // True while the tab is busy in a way that must not be cut short (the wizard does not close).
+    virtual bool Busy() const { return false; }
 };
 
 class TFormNewConversion : public TConversionWizard {
@@ -44,13 +56,14 @@ public:
     // The request of a finished wizard; the caller owns it.
     std::unique_ptr<TConversionSettings> GetConversionSettings() const;
 
-    // Where the preview player goes.
-    QWidget* PreviewArea() const { return FramePreview; }
+    // The preview player: it plays the chosen source, and its marks trim the request.
+    TFramePreview* PreviewArea() const { return FramePreview; }
 
     QTabWidget* tabSource;
     QWidget* tabFile;
     TFileEdit* edtSource;
-    QWidget* FramePreview;
+    TDvdSourceTab* tabDvd;
+    TFramePreview* FramePreview;
 
 protected:
     bool SourcesValid() const override;
@@ -58,12 +71,17 @@ protected:
     int FinishThreadCount() const override;
     void ProfileChanged(TAVProfile* profile) override;
     void PickerChanged() override;
+    // Refused while a source tab is busy; the preview stops before the wizard closes.
+    void done(int result) override;
 
 private:
+    // Shows the selected source in the preview, or makes the preview idle when there is none.
+    void Preview();
     void NameTarget();
     void Retarget();
     TWizardSourceTab* CurrentSourceTab() const;
     std::vector<TWizardSourceTab*> source_tabs_; // not owned: their widgets belong to tabSource
+    QString previewed_;                          // what the preview shows: a file name or a tab's preview key
 };
 
 // Runs the wizard with `source_file` (possibly empty) and returns the request when it closes with
