@@ -73,6 +73,33 @@
     </message>
 </context>
 <context>
+    <name>vc::gui::TDvdSourceTab</name>
+    <message>
+        <source>DVD</source>
+        <translation>DVD</translation>
+    </message>
+    <message>
+        <source>光驱:</source>
+        <translation>Drive:</translation>
+    </message>
+    <message>
+        <source>标题:</source>
+        <translation>Title:</translation>
+    </message>
+    <message>
+        <source>视角:</source>
+        <translation>Angle:</translation>
+    </message>
+    <message>
+        <source>开始节:</source>
+        <translation>From chapter:</translation>
+    </message>
+    <message>
+        <source>终了节:</source>
+        <translation>To chapter:</translation>
+    </message>
+</context>
+<context>
     <name>vc::gui::TFilterPage</name>
     <message>
         <source>滤镜设置（LOGO水印文字水印字幕等）</source>
@@ -294,6 +321,18 @@
         <translation>The target file already exists. Replace it?
 %1</translation>
     </message>
+    <message>
+        <source>视频预览</source>
+        <translation>Video Preview</translation>
+    </message>
+    <message>
+        <source>开始[0:0:0]</source>
+        <translation>Start[0:0:0]</translation>
+    </message>
+    <message>
+        <source>结尾[0:0:0]</source>
+        <translation>End[0:0:0]</translation>
+    </message>
 </context>
 <context>
     <name>vc::gui::TFormStdFilter</name>
@@ -441,6 +480,45 @@
     </message>
 </context>
 <context>
+    <name>vc::gui::TFramePreview</name>
+    <message>
+        <source>Time Settings</source>
+        <translation>Time Settings</translation>
+    </message>
+    <message>
+        <source>Set Start</source>
+        <translation>Set Start</translation>
+    </message>
+    <message>
+        <source>Set End</source>
+        <translation>Set End</translation>
+    </message>
+    <message>
+        <source>can not open the file %1!</source>
+        <translation>can not open the file %1!</translation>
+    </message>
+    <message>
+        <source>进度: %1 影片长度: %2</source>
+        <translation>Position: %1 Length: %2</translation>
+    </message>
+    <message>
+        <source>Start[%1]</source>
+        <translation>Start[%1]</translation>
+    </message>
+    <message>
+        <source>End[%1]</source>
+        <translation>End[%1]</translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>Play</source>
+        <translation>Play</translation>
+    </message>
+</context>
+<context>
     <name>vc::gui::TFrameProfile</name>
     <message>
         <source>格式描述</source>
@@ -549,19 +627,19 @@
     <name>vc::gui::MediaFileFilters</name>
     <message>
         <source>Video Files</source>
-        <translation>Video Files</translation>
+        <translation type="unfinished">Video Files</translation>
     </message>
     <message>
         <source>Picture Files</source>
-        <translation>Picture Files</translation>
+        <translation type="unfinished">Picture Files</translation>
     </message>
     <message>
         <source>Audio Files</source>
-        <translation>Audio Files</translation>
+        <translation type="unfinished">Audio Files</translation>
     </message>
     <message>
         <source>All Files</source>
-        <translation>All Files</translation>
+        <translation type="unfinished">All Files</translation>
     </message>
 </context>
 </TS>
