@@ -102,6 +102,9 @@ bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit)
 bool Run(const QString& program, const QStringList& args, const QString& folder) {
     QProcess process;
     process.setWorkingDirectory(folder);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("VIDEO_FORMAT", "PAL"); // dvdauthor's default picture format
+    process.setProcessEnvironment(environment);
     process.start(program, args);
     return process.waitForFinished(120000) && process.exitCode() == 0;
 }

@@ -46,6 +46,9 @@ TDvdSourceTab::TDvdSourceTab(QWidget* parent) : QWidget(parent) {
     cbbAngle = PickList("cbbAngle", this);
     cbbChapter = PickList("cbbChapter", this);
     cbbThrough = PickList("cbbThrough", this);
+    // Room for "99(99:99:99)" before the list is filled, so the layout does not squeeze it.
+    cbbTitle->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cbbTitle->setMinimumContentsLength(12);
     lbl_drive_ = new QLabel(this);
     lbl_title_ = new QLabel(this);
     lbl_angle_ = new QLabel(this);
@@ -63,7 +66,8 @@ TDvdSourceTab::TDvdSourceTab(QWidget* parent) : QWidget(parent) {
     grid->addWidget(cbbChapter, 1, 5);
     grid->addWidget(lbl_through_, 1, 6);
     grid->addWidget(cbbThrough, 1, 7);
-    grid->setColumnStretch(8, 1);
+    for (int column : {3, 5, 7})
+        grid->setColumnStretch(column, 1);
     RetranslateUi();
 
     connect(FCbbDvd, &TDvdCombo::OnSelect, this, &TDvdSourceTab::DiscChange);
