@@ -4,9 +4,7 @@
 #include "cli/console_tasks.h"
 #include "cli/convert_profile_options.h"
 
-#include "model/profiles/profile.h"
-#include "model/profiles/profile_list.h"
-#include "model/profiles/user_profiles.h"
+#include "engine/options/option_bounds.h"
 #include "model/settings/configuration.h"
 #include "model/settings/conversion_settings.h"
 #include "platform/error.h"
@@ -42,7 +40,7 @@ const char* kDescription =
     "130 stopped by Ctrl+C.\n"
     "\n"
     "Example:\n"
-    "  vconv batch --profile \"MPEG-4 Video (*.mp4)\" -o ~/Videos a.avi b.mov c.mkv";
+    "  vconv batch --profile \"MPEG-4 Video (*.mp4)\" --profile-category MP4 -o ~/Videos a.avi b.mov c.mkv";
 
 } // namespace
 
@@ -118,28 +116,27 @@ int RunBatchCommand(int argc, char** argv) {
         TConversionSettings request;
         TAVConvertOptions* options = request.ConvertOptions();
         QStringList no_outputs; // the runner names each output
+        ChosenProfile profile;
         if (const std::string error =
-                ApplyProfileAndFilters(parser, profile_filter_options, files, no_outputs, options);
+                ApplyProfileAndFilters(parser, profile_filter_options, files, no_outputs, options, &profile);
             !error.empty())
             return UsageError("batch", error);
-        const auto catalogue = LoadCatalogue(UserProfilesPath());
-        const TAVProfile* profile = catalogue->FindProfile(parser.value(profile_filter_options.profile));
-        if (!profile)
-            return UsageError("batch", "no profile named '" +
-                                           parser.value(profile_filter_options.profile).toStdString() + "'");
         // The single-file count was set before the profile's Apply; a profile that fixes its own
         // count (image sequences) keeps it.
         const int configured = AVConfiguration().PerformanceOptions()->ThreadCount();
         if (options->ThreadCount() ==
-            (configured > 0 ? configured : std::max(1, QThread::idealThreadCount())))
-            options->SetThreadCount(
-                BatchThreadCount(configured, QThread::idealThreadCount(), static_cast<int>(files.size())));
+            (configured > 0 ? configured : ClampThreadCount(std::max(1, QThread::idealThreadCount()))))
+            options->SetThreadCount(ClampThreadCount(
+                BatchThreadCount(configured, QThread::idealThreadCount(), static_cast<int>(files.size()))));
+        if (const auto problem = FindOptionOutOfBounds(*options))
+            return UsageError("batch",
+                              DescribeOutOfBounds(*problem, "the profile's " + problem->path.toStdString()));
 
         request.SetSourceFiles(files);
         request.SetSourceType(TConversionSettings::stFile);
         request.SetTargetFolder(folder);
-        request.SetTargetFile(profile->Extension());
-        request.SetProfile(profile->Description());
+        request.SetTargetFile(profile.extension);
+        request.SetProfile(profile.description);
         request.SetCategoryId(category_id);
 
         // Two tasks writing one file at once would ruin it (the same file listed twice, or files of

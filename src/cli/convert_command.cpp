@@ -1,5 +1,6 @@
 // vconv convert: one conversion with a TAVConverter, progress on stderr, Ctrl+C stops it cleanly.
 #include "cli/commands.h"
+#include "cli/convert_checks.h"
 #include "cli/convert_profile_options.h"
 #include "cli/convert_task_run.h"
 
@@ -254,7 +255,7 @@ int RunConvertCommand(int argc, char** argv) {
     if (parser.isSet(threads)) {
         bool ok = false;
         const int n = parser.value(threads).toInt(&ok);
-        if (!ok || n < 0)
+        if (!ok)
             return Usage("--threads wants a number, got '" + parser.value(threads).toStdString() + "'");
         o->SetThreadCount(n);
     }
@@ -263,6 +264,19 @@ int RunConvertCommand(int argc, char** argv) {
         if (!error.empty())
             return Usage("--set: " + error);
     }
+    if (const std::string error = OutOfBoundsError(
+            *o, parser.values(set),
+            {{"StartTime", "--start"}, {"RecordingTime", "--length"}, {"ThreadCount", "--threads"}});
+        !error.empty())
+        return Usage(error);
+    if (const auto problem = CheckConvertFiles(inputs, outputs)) {
+        if (problem->exit_code == 2)
+            return Usage(problem->message);
+        std::fprintf(stderr, "vconv convert: %s\n", problem->message.c_str());
+        return problem->exit_code;
+    }
+    if (const std::string error = StartPastEndError(*o, inputs); !error.empty())
+        return Usage(error);
     converter.SetInputFiles(inputs);
     converter.SetOutputFiles(outputs);
 

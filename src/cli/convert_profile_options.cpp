@@ -2,6 +2,7 @@
 
 #include "engine/media/format_helpers.h"
 #include "engine/options/convert_options.h"
+#include "engine/options/option_bounds.h"
 #include "model/filters/video_filters.h"
 #include "model/profiles/image_sequence.h"
 #include "model/profiles/profile.h"
@@ -57,31 +58,64 @@ std::optional<TColor> Color(const QString& text) {
     return SwapRedBlue(rgb);
 }
 
-// The first profile of that description (exact, else without surrounding blanks and letter
-// case), within `category` when one is given.
-TAVProfile* FindProfile(const TAVProfileList& catalogue, const QString& wanted, const QString& category) {
-    for (int pass = 0; pass < 2; ++pass)
-        for (int i = 0; i < catalogue.Count(); ++i) {
-            TAVProfile* p = catalogue.Profiles(i);
-            const bool same =
-                pass == 0 ? p->Description() == wanted
-                          : p->Description().trimmed().compare(wanted.trimmed(), Qt::CaseInsensitive) == 0;
-            if (same && (category.isEmpty() || p->Category().compare(category, Qt::CaseInsensitive) == 0))
-                return p;
-        }
-    return nullptr;
-}
-
 int ConfiguredThreadCount() {
     int threads = 0;
     if (QFileInfo::exists(TAVConfiguration::GetConfigFile())) {
         AVConfiguration().LoadAtStartup();
         threads = AVConfiguration().PerformanceOptions()->ThreadCount();
     }
-    return threads > 0 ? threads : std::max(1, QThread::idealThreadCount());
+    return threads > 0 ? threads : ClampThreadCount(std::max(1, QThread::idealThreadCount()));
 }
 
 } // namespace
+
+const TAVProfile* FindProfileByName(const TAVProfileList& catalogue, const QString& wanted,
+                                    const QString& category, std::string* error) {
+    const QString name = wanted.trimmed();
+    std::vector<const TAVProfile*> found;
+    QStringList categories;
+    for (int i = 0; i < catalogue.Count(); ++i) {
+        const TAVProfile* p = catalogue.Profiles(i);
+        if (p->Description().trimmed().compare(name, Qt::CaseInsensitive) != 0)
+            continue;
+        if (!category.isEmpty() &&
+            p->Category().trimmed().compare(category.trimmed(), Qt::CaseInsensitive) != 0)
+            continue;
+        found.push_back(p);
+        if (!categories.contains(p->Category()))
+            categories << p->Category();
+    }
+    if (found.empty()) {
+        *error = "no profile named '" + wanted.toStdString() + "'" +
+                 (category.isEmpty() ? "" : " in '" + category.toStdString() + "'") +
+                 " (`vconv profiles` lists them)";
+        return nullptr;
+    }
+    if (categories.size() > 1) {
+        *error = "'" + wanted.toStdString() + "' names profiles in several categories (" +
+                 categories.join(", ").toStdString() + "); give --profile-category NAME";
+        return nullptr;
+    }
+    // Within one category the description the user typed exactly comes first.
+    for (const TAVProfile* p : found)
+        if (p->Description() == wanted)
+            return p;
+    return found.front();
+}
+
+std::string ResolveOutputName(QString& out, const QString& input, const QString& extension) {
+    const bool folder_named = out.endsWith('/');
+    if (folder_named && !QDir().mkpath(out))
+        return "cannot create the output folder '" + out.toStdString() + "'";
+    if (folder_named || QFileInfo(out).isDir()) {
+        if (input.isEmpty())
+            return "OUTPUT '" + out.toStdString() + "' is a folder; give a file name";
+        out = QDir(out).filePath(QFileInfo(input).completeBaseName() + extension);
+    } else if (QFileInfo(out).suffix().isEmpty()) {
+        out += extension;
+    }
+    return {};
+}
 
 QList<QCommandLineOption> ProfileFilterOptions::All() const {
     return {profile,    profile_category, logo,      logo_pos,      text,           font,     font_size,
@@ -91,7 +125,7 @@ QList<QCommandLineOption> ProfileFilterOptions::All() const {
 
 std::string ApplyProfileAndFilters(const QCommandLineParser& parser, const ProfileFilterOptions& o,
                                    const QStringList& inputs, QStringList& outputs,
-                                   TAVConvertOptions* options) {
+                                   TAVConvertOptions* options, ChosenProfile* chosen) {
     // The filters, top to bottom as a wizard's list would hold them.
     std::vector<std::unique_ptr<TAVFilter>> filters;
     if (parser.isSet(o.logo)) {
@@ -202,21 +236,24 @@ std::string ApplyProfileAndFilters(const QCommandLineParser& parser, const Profi
         std::fprintf(stderr, "vconv: %s; using the built-in profiles\n", e.what());
         catalogue = LoadCatalogue(QString());
     }
-    TAVProfile* profile = FindProfile(*catalogue, parser.value(o.profile), parser.value(o.profile_category));
+    std::string error;
+    TAVProfile* profile = const_cast<TAVProfile*>(
+        FindProfileByName(*catalogue, parser.value(o.profile), parser.value(o.profile_category), &error));
     if (profile == nullptr)
-        return "no profile named '" + parser.value(o.profile).toStdString() + "'" +
-               (parser.isSet(o.profile_category)
-                    ? " in '" + parser.value(o.profile_category).toStdString() + "'"
-                    : "") +
-               " (`vconv profiles` lists them)";
+        return error;
+    if (chosen) {
+        chosen->description = profile->Description();
+        chosen->extension = profile->Extension();
+    }
     options->SetInputFormat(QString());
     options->SetThreadCount(ConfiguredThreadCount());
     profile->Apply(options);
 
     PrepareImageSequenceOptions(*profile, options);
     for (QString& out : outputs) {
-        if (QFileInfo(out).isDir() && !inputs.isEmpty())
-            out = QDir(out).filePath(QFileInfo(inputs[0]).completeBaseName() + profile->Extension());
+        if (std::string problem = ResolveOutputName(out, inputs.value(0), profile->Extension());
+            !problem.empty())
+            return problem;
         // "clip1.jpg" names the first picture of the sequence the muxer numbers.
         out = ImageSequenceOutputName(out, options);
     }

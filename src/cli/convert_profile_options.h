@@ -9,7 +9,9 @@
 
 namespace vc {
 class TAVConvertOptions;
-}
+class TAVProfile;
+class TAVProfileList;
+} // namespace vc
 
 namespace vc::cli {
 
@@ -48,13 +50,30 @@ struct ProfileFilterOptions {
     QList<QCommandLineOption> All() const;
 };
 
+// The catalogue profile a user means by `wanted`: descriptions match without regard to surrounding
+// blanks and letter case (the catalogue keeps its exact texts), within `category` when one is given.
+// Nothing, with `error` set, when no profile matches or profiles of several categories do.
+const TAVProfile* FindProfileByName(const TAVProfileList& catalogue, const QString& wanted,
+                                    const QString& category, std::string* error);
+
+// OUTPUT as a profile completes it: a name that ends in '/' (made when missing) or names an
+// existing folder becomes INPUT's name with `extension` in that folder; a file name without an
+// extension gets `extension`. Returns an error text, or an empty string.
+std::string ResolveOutputName(QString& out, const QString& input, const QString& extension);
+
+struct ChosenProfile {
+    QString description;
+    QString extension;
+};
+
 // Prepares `options` as the wizards' finishing does when --profile or a filter option is given:
 // the filter string, an empty input format, the thread count of the configuration (or the
-// processor count), then the profile's Apply. With --profile, an output that is a folder becomes
-// INPUT's name with the profile's extension, and an image profile's output becomes the numbered
-// pattern of that name. Returns an error text for the user, or an empty string.
+// processor count), then the profile's Apply. With --profile, each output goes through
+// ResolveOutputName, and an image profile's output becomes the numbered pattern of that name; the
+// profile found is described in `chosen` when given. Returns an error text for the user, or an
+// empty string.
 std::string ApplyProfileAndFilters(const QCommandLineParser& parser, const ProfileFilterOptions& o,
                                    const QStringList& inputs, QStringList& outputs,
-                                   TAVConvertOptions* options);
+                                   TAVConvertOptions* options, ChosenProfile* chosen = nullptr);
 
 } // namespace vc::cli

@@ -125,9 +125,11 @@ std::string PrepareDvdSource(const QCommandLineParser& parser, const ConvertTask
             return "with --dvd and an output folder, give --profile (its extension completes the name) or -o "
                    "FILE";
         const auto catalogue = LoadCatalogue(UserProfilesPath());
-        const TAVProfile* profile = catalogue->FindProfile(parser.value(profile_options.profile));
+        std::string error;
+        const TAVProfile* profile = FindProfileByName(*catalogue, parser.value(profile_options.profile),
+                                                      parser.value(profile_options.profile_category), &error);
         if (!profile)
-            return {}; // the profile step reports the unknown name
+            return error;
         QDir().mkpath(out);
         const QString label = dvd.volume.isEmpty() ? QStringLiteral("DVD") : dvd.volume;
         out = QDir(out).filePath(QString::asprintf("%s_%d", label.toUtf8().constData(), *title) +

@@ -186,6 +186,10 @@ void TPersistentManager::ClearLog(std::int64_t id) {
     db_->Prepare("update Conversions set Log=NULL where ID=?").Bind(1, id).Run();
 }
 
+void TPersistentManager::SaveConvertingLog(std::int64_t id, const QString& log) {
+    db_->Prepare("update Conversions set Log=? where ID=? and Converting=1").Bind(1, log).Bind(2, id).Run();
+}
+
 void TPersistentManager::DeleteTask(std::int64_t id) {
     db_->Prepare("delete from Conversions where ID=?").Bind(1, id).Run();
 }

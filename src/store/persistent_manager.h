@@ -82,6 +82,9 @@ public:
     int FinishDbTask(std::int64_t id, const QString& settings_xml, int category_id, const QString& log,
                      const QDateTime& finished);
     void ClearLog(std::int64_t id);
+    // The log of an unfinished task as it stands, so a process that dies keeps it; a finished row
+    // is left as it is.
+    void SaveConvertingLog(std::int64_t id, const QString& log);
     void DeleteTask(std::int64_t id);
 
     // Adds a category and returns its id.

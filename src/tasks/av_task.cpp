@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QTimer>
 #include <algorithm>
 
 namespace vc {
@@ -147,7 +148,28 @@ bool TAVTask::event(QEvent* e) {
         return TNodeObject::event(e);
     log_refresh_posted_ = false;
     ShowLogIfSelected();
+    StoreLogSoon();
     return true;
+}
+
+void TAVTask::StoreLogSoon() {
+    if (log_store_timer_ || !tree_ || id_ == 0 || is_converted_)
+        return;
+    // At most every kLogStoreIntervalMs: a chatty run does not write its row for every line.
+    const qint64 wait = std::max<qint64>(0, kLogStoreIntervalMs - log_stored_.elapsed());
+    log_store_timer_ = true;
+    QTimer::singleShot(log_stored_.isValid() ? wait : 0, this, [this] {
+        log_store_timer_ = false;
+        log_stored_.restart();
+        if (!tree_ || id_ == 0 || is_converted_)
+            return;
+        try {
+            tree_->Store().SaveConvertingLog(id_, LogText());
+        } catch (const std::exception&) {
+            // A busy or read-only store: the lines stay in memory and go with the next line or
+            // the completion.
+        }
+    });
 }
 
 void TAVTask::ShowLogIfSelected() {
@@ -247,6 +269,8 @@ void TAVTask::ConverterProgress() {
 }
 
 void TAVTask::ReleaseLock(bool finished) {
+    if (slot_ticket_)
+        slot_ticket_->Withdraw(); // the run is over: later runs need not wait for its turn
     if (tree_ && tree_->Locks() && id_ != 0)
         tree_->Locks()->Unlock(id_, finished);
 }
@@ -449,8 +473,10 @@ void TConvertingTask::Start(TSemaphore* sem) {
     converter.SetConvertOptions(s.ConvertOptions());
     // The task keeps the first picture's name of a sequence; the converter gets the pattern.
     converter.SetOutputFiles({ImageSequenceOutputName(s.TargetFile(), converter.ConvertOptions())});
+    // Runs take slots in the order they were started (a batch's tasks in the order given).
+    slot_ticket_ = sem ? std::make_unique<SlotTicket>(sem) : nullptr;
     try {
-        converter.Start(sem);
+        converter.Start(slot_ticket_.get());
     } catch (...) {
         SetStatus(TConversionSettings::stError);
         ReleaseLock(false);

@@ -4,8 +4,10 @@
 // converter's worker thread appends to.
 #include "model/settings/conversion_settings.h"
 #include "tasks/node_object.h"
+#include "tasks/ordered_slots.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QStringList>
 #include <atomic>
@@ -107,6 +109,12 @@ protected:
     // other conversion running, waiting or paused, the computer is powered off.
     void ConversionEnded();
 
+protected:
+    // The place of this task's run in the order of the process's waits for a slot (see
+    // ordered_slots.h); made at every start with a pool, given up when the run ends. Declared before
+    // the converter, whose run uses it, so it goes after it.
+    std::unique_ptr<SlotTicket> slot_ticket_;
+
 private:
     std::unique_ptr<TConversionSettings> settings_;
     std::unique_ptr<TAVConverter> converter_;
@@ -122,6 +130,11 @@ private:
     QStringList log_;
     std::atomic<bool> log_refresh_posted_{false}; // set by AddLogLine (any thread), cleared on main
     static QEvent::Type LogRefreshEvent();
+    // The log reaches the task's unfinished row as it grows (main thread only).
+    void StoreLogSoon();
+    static constexpr int kLogStoreIntervalMs = 500;
+    QElapsedTimer log_stored_;
+    bool log_store_timer_ = false;
 
 protected:
     // The task's own DVD title stream, registered as a "stream:" name: read afresh from the disc

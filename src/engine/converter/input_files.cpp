@@ -2,6 +2,7 @@
 // position, and one input-stream record per stream with the decoder it will use.
 #include "engine/converter/conversion_engine.h"
 #include "engine/converter/converter.h"
+#include "engine/options/option_bounds.h"
 #include "platform/error.h"
 
 extern "C" {
@@ -194,7 +195,7 @@ void ConversionEngine::OpenInput(int index) {
         if (!ist->dec_ctx || avcodec_parameters_to_context(ist->dec_ctx.get(), st->codecpar) < 0)
             throw Error("Could not alloc memory for stream options.");
         ist->dec_ctx->pkt_timebase = st->time_base;
-        ist->dec_ctx->thread_count = options_.ThreadCount();
+        ist->dec_ctx->thread_count = ClampThreadCount(options_.ThreadCount());
         if (video->MeThreshold() != 0 && st->codecpar->codec_type == AVMEDIA_TYPE_VIDEO)
             ist->dec_ctx->export_side_data |= AV_CODEC_EXPORT_DATA_MVS;
         TagLogTarget(ist->dec_ctx.get(), &owner_);

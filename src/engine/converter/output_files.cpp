@@ -5,6 +5,7 @@
 #include "engine/converter/converter.h"
 #include "engine/converter/legacy_codec_options.h"
 #include "engine/media/show_error.h"
+#include "engine/options/option_bounds.h"
 #include "engine/options/string_lists.h"
 #include "platform/error.h"
 
@@ -137,7 +138,7 @@ void ConversionEngine::NewVideoStream(OutputFile& of, int file_index) {
     ost.bsf.Parse(options_.MuxerOptions()->VideoBitstreamFilters());
 
     AVCodecContext* enc = ost.enc_ctx.get();
-    enc->thread_count = options_.ThreadCount();
+    enc->thread_count = ClampThreadCount(options_.ThreadCount());
     if (v->VideoCodecTag() != 0)
         enc->codec_tag = static_cast<unsigned>(v->VideoCodecTag());
     if (of.ctx->oformat->flags & AVFMT_GLOBALHEADER)
@@ -208,7 +209,7 @@ void ConversionEngine::NewAudioStream(OutputFile& of, int file_index) {
     ost.bsf.Parse(options_.MuxerOptions()->AudioBitstreamFilters());
 
     AVCodecContext* enc = ost.enc_ctx.get();
-    enc->thread_count = options_.ThreadCount();
+    enc->thread_count = ClampThreadCount(options_.ThreadCount());
     enc->codec_type = AVMEDIA_TYPE_AUDIO;
     if (a->AudioCodecTag() != 0)
         enc->codec_tag = static_cast<unsigned>(a->AudioCodecTag());

@@ -396,7 +396,10 @@ void TOmniXMLReader::LoadFromString(QObject* instance, const QString& text) {
     LoadFromText(instance, std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
 }
 
-void TOmniXMLReader::LoadFromFile(QObject* instance, const QString& file_name) {
+namespace {
+
+// The file's bytes; a file that cannot be opened or read throws vc::Error naming it.
+QByteArray ReadWholeFile(const QString& file_name) {
     QFile file(file_name);
     if (!file.open(QIODevice::ReadOnly))
         throw Error(
@@ -405,10 +408,32 @@ void TOmniXMLReader::LoadFromFile(QObject* instance, const QString& file_name) {
     if (file.error() != QFileDevice::NoError)
         throw Error(
             QStringLiteral("Cannot read file \"%1\": %2").arg(file_name, file.errorString()).toStdString());
+    return data;
+}
+
+} // namespace
+
+void TOmniXMLReader::LoadFromFile(QObject* instance, const QString& file_name) {
+    const QByteArray data = ReadWholeFile(file_name);
     pugi::xml_document doc;
     if (!doc.load_buffer(data.constData(), static_cast<size_t>(data.size()), kParseOptions,
                          pugi::encoding_auto))
         return;
+    Load(instance, doc);
+}
+
+void TOmniXMLReader::LoadFromFileStrictly(QObject* instance, const QString& file_name) {
+    const QByteArray data = ReadWholeFile(file_name);
+    pugi::xml_document doc;
+    const pugi::xml_parse_result parsed = doc.load_buffer(data.constData(), static_cast<size_t>(data.size()),
+                                                          kParseOptions, pugi::encoding_auto);
+    if (!parsed)
+        throw EOmniXMLPersistent(std::string("Not an XML document: ") + parsed.description() + " at byte " +
+                                 std::to_string(static_cast<long long>(parsed.offset)) + ".");
+    const QByteArray class_name = PublishedClassOf(instance->metaObject()).name.toUtf8();
+    const pugi::xml_node root = doc.document_element();
+    if (!SameName(root.name(), class_name.constData()) && !FindElement(root, class_name.constData()))
+        throw EOmniXMLPersistent("The document holds no " + class_name.toStdString() + " element.");
     Load(instance, doc);
 }
 

@@ -22,6 +22,10 @@ public:
     // Any encoding the parser recognises (UTF-8, UTF-16 or UTF-32 with or without a byte-order
     // mark, Latin-1 by declaration). A file that cannot be opened throws vc::Error naming it.
     static void LoadFromFile(QObject* instance, const QString& file_name);
+    // As LoadFromFile, for a file that must hold the object: text that is not XML (random bytes, a
+    // cut-off document) or a document without the object's element throws EOmniXMLPersistent with
+    // the parser's reason.
+    static void LoadFromFileStrictly(QObject* instance, const QString& file_name);
 
     // A string list may declare at most this many lines; more is a damaged document, not a list
     // to allocate.

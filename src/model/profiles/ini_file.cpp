@@ -1,11 +1,11 @@
 #include "model/profiles/ini_file.h"
 
 #include "engine/media/format_helpers.h"
-#include "platform/error.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 // Text stays UTF-8 bytes end to end; Qt does every conversion.
 #define SI_NO_CONVERSION
@@ -41,14 +41,27 @@ IniFile::IniFile(QString path) : path_(std::move(path)), data_(std::make_unique<
     if (!file.open(QIODevice::ReadOnly))
         throw Error("Unable to read " + path_.toStdString() + ": " + file.errorString().toStdString());
     const QByteArray bytes = file.readAll();
-    if (data_->ini.LoadData(bytes.constData(), static_cast<size_t>(bytes.size())) < 0)
-        throw Error("Unable to read " + path_.toStdString() + ": it is not a valid UTF-8 INI file");
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8.decode(bytes);
+    if (utf8.hasError() || bytes.contains('\0') ||
+        data_->ini.LoadData(bytes.constData(), static_cast<size_t>(bytes.size())) < 0)
+        throw EIniText("Unable to read " + path_.toStdString() + ": it is not a valid UTF-8 INI file");
 }
 
 IniFile::~IniFile() = default;
 
 bool IniFile::HasKey(const QString& section, const QString& key) const {
     return data_->ini.GetValue(section.toStdString().c_str(), key.toStdString().c_str(), nullptr) != nullptr;
+}
+
+QStringList IniFile::Keys(const QString& section) const {
+    CSimpleIniA::TNamesDepend keys;
+    data_->ini.GetAllKeys(section.toStdString().c_str(), keys);
+    keys.sort(CSimpleIniA::Entry::LoadOrder());
+    QStringList names;
+    for (const auto& key : keys)
+        names << QString::fromUtf8(key.pItem);
+    return names;
 }
 
 QString IniFile::ReadString(const QString& section, const QString& key, const QString& fallback) const {

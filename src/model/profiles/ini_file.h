@@ -1,15 +1,24 @@
 #pragma once
 // An INI file read into memory, edited and written back whole, over SimpleIni. Values are UTF-8;
 // keys keep their order, and keys that are not written again stay as they were.
+#include "platform/error.h"
+
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 namespace vc {
 
+// The file's bytes are not UTF-8 INI text (as opposed to a file that cannot be read at all).
+class EIniText : public Error {
+public:
+    using Error::Error;
+};
+
 class IniFile {
 public:
     // Reads `path` when it exists; a missing file starts empty. Throws vc::Error for a file that
-    // exists but cannot be read or is not valid UTF-8 INI text.
+    // exists but cannot be read, EIniText for one that is not valid UTF-8 INI text.
     explicit IniFile(QString path);
     ~IniFile();
     IniFile(const IniFile&) = delete;
@@ -30,6 +39,8 @@ public:
     double ReadFloat(const QString& section, const QString& key, double fallback) const;
     void WriteFloat(const QString& section, const QString& key, double value);
     bool HasKey(const QString& section, const QString& key) const;
+    // The keys of `section` in file order.
+    QStringList Keys(const QString& section) const;
 
     // Writes the whole file (through a temporary file, so a failed write never leaves it half
     // written). Throws vc::Error("Unable to write to <path>").

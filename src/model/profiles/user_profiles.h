@@ -1,6 +1,7 @@
 #pragma once
 // The user profile file "Profiles.ini": once written, it replaces the built-in editable profiles.
 #include "model/profiles/profile_list.h"
+#include "platform/error.h"
 
 #include <QString>
 #include <memory>
@@ -10,8 +11,15 @@ namespace vc {
 // The application-data folder followed by "Profiles.ini".
 QString UserProfilesPath();
 
-// Frees every editable profile of `list`, then appends the profiles of the file in file order.
-// Throws vc::Error when the file exists but cannot be read; the list is then left untouched.
+// The profile file's content is damaged: not UTF-8 INI text, or without a readable "ProfileCount".
+class EDamagedProfiles : public Error {
+public:
+    using Error::Error;
+};
+
+// Frees every editable profile of `list`, then appends the profiles of the file in file order:
+// "ProfileCount" of them, at most as many as the file holds. Throws vc::Error when the file exists
+// but cannot be read, EDamagedProfiles when its content is damaged; the list is then left untouched.
 void LoadUserProfiles(TAVProfileList& list, const QString& path);
 
 // Writes every editable profile of `list`, numbered from 0 in catalogue order, and "ProfileCount"
@@ -19,7 +27,8 @@ void LoadUserProfiles(TAVProfileList& list, const QString& path);
 void SaveUserProfiles(const TAVProfileList& list, const QString& path);
 
 // The catalogue as the program starts with it: the built-in table, then the user profile file at
-// `path` when it exists.
+// `path` when it exists. A damaged file is renamed to "<path>.bad" (see SetAsideDamagedFile) with
+// one warning through the message sink, and the built-in table is used.
 std::unique_ptr<TAVProfileList> LoadCatalogue(const QString& path);
 
 } // namespace vc

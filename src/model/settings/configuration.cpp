@@ -2,6 +2,7 @@
 
 #include "model/persistence/omni_xml_reader.h"
 #include "model/persistence/omni_xml_writer.h"
+#include "model/persistence/set_aside.h"
 #include "platform/message_sink.h"
 #include "platform/process_priority.h"
 #include "platform/user_folders.h"
@@ -72,24 +73,14 @@ void TAVConfiguration::SaveToFile(const QString& file) {
     TOmniXMLWriter::SaveToFile(this, file, TPropsFormat::pfNodes, TOutputFormat::ofIndent);
 }
 
-namespace {
-
-// "<file>.bad", or "<file>.bad.2", ".bad.3" ... so an earlier set-aside file is never replaced.
-QString FreeSetAsideName(const QString& file) {
-    QString name = file + ".bad";
-    for (int n = 2; QFileInfo::exists(name); ++n)
-        name = file + ".bad." + QString::number(n);
-    return name;
-}
-
-} // namespace
-
 bool TAVConfiguration::LoadAtStartup() {
     set_aside_file_.clear();
     const QString file = GetConfigFile();
     std::string problem;
     try {
-        Load();
+        if (!QFileInfo::exists(file))
+            Save();
+        TOmniXMLReader::LoadFromFileStrictly(this, file);
         return true;
     } catch (const Error& e) { // reader errors, and files that cannot be read or written
         problem = e.what();
@@ -100,8 +91,8 @@ bool TAVConfiguration::LoadAtStartup() {
     Assign(&fresh);
     std::string message = "The settings could not be loaded from \"" + file.toStdString() + "\": " + problem;
     if (QFileInfo::exists(file)) {
-        const QString aside = FreeSetAsideName(file);
-        if (QFile::rename(file, aside)) {
+        const QString aside = SetAsideDamagedFile(file);
+        if (!aside.isEmpty()) {
             set_aside_file_ = aside;
             message += "\nThe file was kept as \"" + aside.toStdString() + "\".";
             try {

@@ -2,6 +2,7 @@
 // The application settings, stored as "Config.Xml" in the application-data folder. One instance
 // per process (AVConfiguration()), used on the main thread only: loaded before the user interface
 // starts, saved when the program ends and whenever the options dialog or setup wizard changes it.
+#include "engine/options/option_bounds.h"
 #include "engine/options/persistent.h"
 
 #include <QString>
@@ -18,9 +19,10 @@ public:
     explicit TPerformanceOptions(QObject* parent = nullptr) : TPersistent(parent) {}
     void Assign(const TPersistent* source) override;
 
-    // Encoder threads per conversion: 0 automatic (all processors), 1 to 32 a fixed count.
+    // Encoder threads per conversion: 0 automatic (all processors), 1 to 32 a fixed count; other
+    // values (a file edited by hand) are brought into that range.
     int ThreadCount() const { return thread_count_; }
-    void SetThreadCount(int v) { thread_count_ = v; }
+    void SetThreadCount(int v) { thread_count_ = ClampThreadCount(v); }
     // Process priority level, 0 idle .. 2 normal .. 5 realtime; applied when the settings are saved.
     int ThreadPrority() const { return thread_prority_; }
     void SetThreadPrority(int v) { thread_prority_ = v; }
@@ -76,11 +78,11 @@ public:
     void Save();
     void SaveToFile(const QString& file);
 
-    // Load as the programs do it at start-up: a configuration that fails to load is not fatal and
-    // nothing in it is destroyed. The file is renamed to "Config.Xml.bad" (".bad.2" and so on when
-    // that exists), the settings go back to their construction values, a fresh file is written, and
-    // one warning through the message sink says what went wrong and where the old file is. Returns
-    // false after such a recovery, true when the file loaded.
+    // Load as the programs do it at start-up: a configuration that fails to load (a bad value, text
+    // that is not XML, a cut-off or foreign document) is not fatal and nothing in it is destroyed. The file
+    // is renamed to "Config.Xml.bad" (".bad.2" and so on when that exists), the settings go back to their
+    // construction values, a fresh file is written, and one warning through the message sink says what went
+    // wrong and where the old file is. Returns false after such a recovery, true when the file loaded.
     bool LoadAtStartup();
 
     // The path of the set-aside file of the last LoadAtStartup recovery, or empty.

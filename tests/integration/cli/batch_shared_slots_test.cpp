@@ -45,9 +45,9 @@ std::vector<Interval> RunningSpans(int process, const QString& err) {
 
 TEST_F(TaskCliTest, ABatchMakesOneTaskPerFileAndStoresTheWholeRequestWithTheFirst) {
     const auto out = dir_ / "out";
-    const ProcessResult r =
-        Vconv({"batch", "--profile", "MPEG-4 Video (*.mp4)", "-o", out.string(), "-q",
-               Media("h264_aac.mp4").string(), Media("odd_size.mp4").string(), Media("audio.mp3").string()});
+    const ProcessResult r = Vconv({"batch", "--profile", "MPEG-4 Video (*.mp4)", "--profile-category", "MP4",
+                                   "-o", out.string(), "-q", Media("h264_aac.mp4").string(),
+                                   Media("odd_size.mp4").string(), Media("audio.mp3").string()});
     ASSERT_EQ(r.exit_code, 0) << r.err;
     EXPECT_EQ(r.err, "");
     for (const char* name : {"h264_aac.mp4", "odd_size.mp4", "audio.mp4"})
@@ -71,8 +71,8 @@ TEST_F(TaskCliTest, ABatchMakesOneTaskPerFileAndStoresTheWholeRequestWithTheFirs
     };
     EXPECT_EQ(threads(settings[0]), std::max(1, QThread::idealThreadCount() / 3));
     ASSERT_EQ(Vconv({"config", "set", "PerformanceOptions.ThreadCount=5"}).exit_code, 0);
-    ASSERT_EQ(Vconv({"batch", "--profile", "MPEG-4 Video (*.mp4)", "-o", (dir_ / "out5").string(), "-q",
-                     Media("audio.mp3").string()})
+    ASSERT_EQ(Vconv({"batch", "--profile", "MPEG-4 Video (*.mp4)", "--profile-category", "MP4", "-o",
+                     (dir_ / "out5").string(), "-q", Media("audio.mp3").string()})
                   .exit_code,
               0);
     rows.Reset();
@@ -83,15 +83,16 @@ TEST_F(TaskCliTest, ABatchMakesOneTaskPerFileAndStoresTheWholeRequestWithTheFirs
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"batch", "-o", out.string(), Media("audio.mp3").string()},
              {"batch", "--profile", "No such profile", "-o", out.string(), Media("audio.mp3").string()},
-             {"batch", "--profile", "MPEG-4 Video (*.mp4)", "-o", out.string()},
-             {"batch", "--profile", "MPEG-4 Video (*.mp4)", "--category", "42", Media("audio.mp3").string()},
+             {"batch", "--profile", "MPEG-4 Video (*.mp4)", "--profile-category", "MP4", "-o", out.string()},
+             {"batch", "--profile", "MPEG-4 Video (*.mp4)", "--profile-category", "MP4", "--category", "42",
+              Media("audio.mp3").string()},
              // one output for two sources
-             {"batch", "--profile", "MPEG-4 Video (*.mp4)", "-o", (dir_ / "dup").string(),
-              Media("audio.mp3").string(), Media("audio.wav").string()}})
+             {"batch", "--profile", "MPEG-4 Video (*.mp4)", "--profile-category", "MP4", "-o",
+              (dir_ / "dup").string(), Media("audio.mp3").string(), Media("audio.wav").string()}})
         EXPECT_EQ(Vconv(args).exit_code, 2) << args.back();
     EXPECT_FALSE(std::filesystem::exists(dir_ / "dup" / "audio.mp4"));
-    EXPECT_EQ(Vconv({"batch", "--profile", "MPEG-4 Video (*.mp4)", "-o", out.string(),
-                     (dir_ / "nope.avi").string()})
+    EXPECT_EQ(Vconv({"batch", "--profile", "MPEG-4 Video (*.mp4)", "--profile-category", "MP4", "-o",
+                     out.string(), (dir_ / "nope.avi").string()})
                   .exit_code,
               1);
 }
@@ -103,7 +104,7 @@ TEST_F(TaskCliTest, TwoBatchesAtOnceShareTheSlotsAndTheStore) {
         std::filesystem::copy_file(clip, dir_ / copy);
     auto start = [&](QProcess& p, const char* first, const char* second, const char* folder) {
         p.start(QString::fromStdString(VconvPath().string()),
-                {"batch", "--profile", "MPEG-4 Video (*.mp4)", "-o",
+                {"batch", "--profile", "MPEG-4 Video (*.mp4)", "--profile-category", "MP4", "-o",
                  QString::fromStdString((dir_ / folder).string()),
                  QString::fromStdString((dir_ / first).string()),
                  QString::fromStdString((dir_ / second).string())});

@@ -14,7 +14,12 @@ namespace {
 void StartBatchAndWaitUntilRunning(QProcess& vconv, const std::vector<QString>& extra,
                                    const std::vector<std::filesystem::path>& files,
                                    const std::filesystem::path& out) {
-    QStringList args = {"batch", "--profile", "MPEG-4 Video (*.mp4)", "-o",
+    QStringList args = {"batch",
+                        "--profile",
+                        "MPEG-4 Video (*.mp4)",
+                        "--profile-category",
+                        "MP4",
+                        "-o",
                         QString::fromStdString(out.string())};
     for (const QString& a : extra)
         args << a;

@@ -20,8 +20,9 @@ TEST_F(TaskCliTest, KilledMidBatchTheTasksComeBackFailedAndCompleteWhenStartedAg
 
     QProcess vconv;
     vconv.start(QString::fromStdString(VconvPath().string()),
-                {"batch", "--profile", profile, "-o", QString::fromStdString(out.string()),
-                 QString::fromStdString(a.string()), QString::fromStdString(b.string())});
+                {"batch", "--profile", profile, "--profile-category", "MP4", "-o",
+                 QString::fromStdString(out.string()), QString::fromStdString(a.string()),
+                 QString::fromStdString(b.string())});
     ASSERT_TRUE(vconv.waitForStarted(10000));
     QByteArray err;
     for (int i = 0; i < 300 && !err.contains("  running"); ++i) {

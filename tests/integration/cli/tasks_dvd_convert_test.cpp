@@ -15,7 +15,7 @@ TEST_F(TaskCliTest, ADvdTitleConvertsIntoAFileNamedAfterTheVolumeAndTitle) {
     const auto out = dir_ / "out";
     std::filesystem::create_directories(out);
     ProcessResult r = Vconv({"convert", "--dvd", iso.string(), "--title", "1", "--chapters", "1-2", "-o",
-                             out.string(), "--profile", "MPEG-4 Video (*.mp4)"});
+                             out.string(), "--profile", "MPEG-4 Video (*.mp4)", "--profile-category", "MP4"});
     ASSERT_EQ(r.exit_code, 0) << r.err;
     const auto file = out / "TESTDVD_1.mp4";
     std::string errors;

@@ -4,6 +4,7 @@
 #include "model/profiles/target_profiles.h"
 #include "model/profiles/user_profiles.h"
 #include "platform/error.h"
+#include "support/recording_message_sink.h"
 #include "support/test_env.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <chrono>
 
 namespace vc {
 namespace {
@@ -199,6 +202,77 @@ TEST(UserProfiles, PathIsInTheApplicationDataFolder) {
     EXPECT_EQ(UserProfilesPath(),
               QString::fromStdString(dir.path().string()) + "/Quorvane/VideoConverterCHS/Profiles.ini");
     qunsetenv("XDG_DATA_HOME");
+}
+
+} // namespace vc
+
+namespace vc {
+namespace {
+
+struct DamagedIni {
+    const char* what;
+    QByteArray bytes;
+    const char* reason; // part of the warning
+};
+
+void PrintTo(const DamagedIni& c, std::ostream* os) {
+    *os << c.what;
+}
+
+class DamagedProfilesFile : public ::testing::TestWithParam<DamagedIni> {};
+
+// The catalogue starts with the built-in profiles, the user's bytes stay in Profiles.ini.bad and
+// one warning names the problem.
+TEST_P(DamagedProfilesFile, IsSetAsideAndTheBuiltInProfilesAreUsed) {
+    const DamagedIni& c = GetParam();
+    test::TempDir dir;
+    const QString path = QString::fromStdString((dir / "Profiles.ini").string());
+    WriteAll(path, c.bytes);
+    test::RecordingMessageSink sink;
+    const auto catalogue = LoadCatalogue(path);
+    EXPECT_EQ(catalogue->Count(), 147);
+    ASSERT_EQ(sink.Messages().size(), 1u);
+    EXPECT_EQ(sink.Messages()[0].kind, MessageKind::Warning);
+    EXPECT_NE(sink.Messages()[0].text.find(c.reason), std::string::npos) << sink.Messages()[0].text;
+    EXPECT_NE(sink.Messages()[0].text.find((path + ".bad").toStdString()), std::string::npos);
+    EXPECT_FALSE(QFileInfo::exists(path));
+    EXPECT_EQ(ReadAll(path + ".bad"), c.bytes);
+}
+
+QByteArray RandomBytes() {
+    QByteArray bytes;
+    unsigned state = 777;
+    for (int i = 0; i < 600; ++i) {
+        state = state * 1103515245u + 12345u;
+        bytes += static_cast<char>((state >> 16) & 0xFF);
+    }
+    return bytes;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, DamagedProfilesFile,
+    ::testing::Values(
+        DamagedIni{"random bytes", RandomBytes(), "not a valid UTF-8 INI file"},
+        DamagedIni{"truncated before the count", "[Profile]\nIsVideo0=1\nDescription0=Mi", "ProfileCount"},
+        DamagedIni{"plain text", "These are my profiles.\nPlease keep them.\n", "ProfileCount"},
+        DamagedIni{"a count that is not a number", "[Profile]\nProfileCount=lots\nDescription0=Mine\n",
+                   "ProfileCount is not a count (lots)"},
+        DamagedIni{"a negative count", "[Profile]\nProfileCount=-4\n", "ProfileCount is not a count (-4)"}),
+    [](const ::testing::TestParamInfo<DamagedIni>& info) { return "form" + std::to_string(info.index); });
+
+} // namespace
+
+// A count far beyond the profiles the file holds reads those it holds, at once.
+TEST(UserProfiles, ProfileCountIsBoundedByTheProfilesInTheFile) {
+    test::TempDir dir;
+    const QString path = QString::fromStdString((dir / "Profiles.ini").string());
+    WriteAll(path, "[Profile]\nProfileCount=2000000000\nDescription0=Mine\nDescription1=Yours\n");
+    const auto begin = std::chrono::steady_clock::now();
+    TAVProfileList list;
+    LoadUserProfiles(list, path);
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(2));
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.Profiles(1)->Description(), "Yours");
 }
 
 } // namespace vc

@@ -185,3 +185,88 @@ TEST_F(Configuration, SaveAppliesThePriorityLevel) {
 }
 
 } // namespace vc::test
+
+namespace vc::test {
+namespace {
+
+struct DamagedConfig {
+    const char* what;
+    std::string bytes;
+    const char* reason; // part of the reader's error in the warning
+};
+
+void PrintTo(const DamagedConfig& c, std::ostream* os) {
+    *os << c.what;
+}
+
+class DamagedConfigFile : public Configuration, public ::testing::WithParamInterface<DamagedConfig> {};
+
+// Every damaged form is kept byte for byte as Config.Xml.bad with one warning naming the reader's
+// error; the program goes on with the defaults, and the next start does not touch the copy.
+TEST_P(DamagedConfigFile, IsSetAsideWithOneWarningAndTheDefaultsAreUsed) {
+    const DamagedConfig& c = GetParam();
+    const QString file = TAVConfiguration::GetConfigFile();
+    WriteAll(file, c.bytes);
+    RecordingMessageSink sink;
+    TAVConfiguration config;
+    EXPECT_FALSE(config.LoadAtStartup());
+    ASSERT_EQ(sink.Messages().size(), 1u);
+    EXPECT_EQ(sink.Messages()[0].kind, MessageKind::Warning);
+    EXPECT_NE(sink.Messages()[0].text.find(c.reason), std::string::npos) << sink.Messages()[0].text;
+    EXPECT_NE(sink.Messages()[0].text.find((file + ".bad").toStdString()), std::string::npos);
+    EXPECT_EQ(ReadAll(file + ".bad"), c.bytes);
+    EXPECT_EQ(config.OutputFolder(), QDir::homePath() + "/Conversion");
+    EXPECT_EQ(config.PerformanceOptions()->ThreadCount(), 0);
+    EXPECT_EQ(ReadAll(file), FirstStartFile());
+
+    TAVConfiguration next; // the next start reads the fresh file quietly
+    EXPECT_TRUE(next.LoadAtStartup());
+    EXPECT_EQ(sink.Messages().size(), 1u);
+    EXPECT_EQ(ReadAll(file + ".bad"), c.bytes);
+    EXPECT_FALSE(QFileInfo::exists(file + ".bad.2"));
+}
+
+const std::string kGood = "<data><TAVConfiguration><PerformanceOptions><ThreadCount>4</ThreadCount>"
+                          "</PerformanceOptions><OutputFolder>/mine</OutputFolder></TAVConfiguration></data>";
+
+std::string RandomBytes() {
+    std::string bytes;
+    unsigned state = 12345;
+    for (int i = 0; i < 600; ++i) {
+        state = state * 1103515245u + 12345u;
+        bytes += static_cast<char>((state >> 16) & 0xFF);
+    }
+    return bytes;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, DamagedConfigFile,
+    ::testing::Values(DamagedConfig{"random bytes", RandomBytes(), "Not an XML document"},
+                      DamagedConfig{"truncated", kGood.substr(0, kGood.size() / 2), "Not an XML document"},
+                      DamagedConfig{"plain text", "ThreadCount = 4\nOutputFolder = /mine\n",
+                                    "Not an XML document"},
+                      DamagedConfig{"empty", "", "Not an XML document"},
+                      DamagedConfig{"another program's XML", "<settings><colour>red</colour></settings>",
+                                    "holds no TAVConfiguration element"},
+                      DamagedConfig{"wrong type",
+                                    "<data><TAVConfiguration><PerformanceOptions><ThreadCount>"
+                                    "many</ThreadCount></PerformanceOptions></TAVConfiguration></data>",
+                                    "Invalid integer value (many)."}),
+    [](const ::testing::TestParamInfo<DamagedConfig>& info) { return "form" + std::to_string(info.index); });
+
+// A count written by hand beyond what the options offer is brought into 0..32.
+TEST_F(Configuration, ThreadCountFromTheFileStaysWithinItsRange) {
+    for (const auto& [text, expected] : std::vector<std::pair<std::string, int>>{
+             {"99999", kMaxThreadCount}, {"-3", 0}, {"32", 32}, {"7", 7}}) {
+        WriteAll(TAVConfiguration::GetConfigFile(),
+                 "<data><TAVConfiguration><PerformanceOptions><ThreadCount>" + text +
+                     "</ThreadCount></PerformanceOptions>"
+                     "</TAVConfiguration></data>");
+        TAVConfiguration config;
+        EXPECT_TRUE(config.LoadAtStartup());
+        EXPECT_EQ(config.PerformanceOptions()->ThreadCount(), expected) << text;
+    }
+}
+
+} // namespace
+} // namespace vc::test
