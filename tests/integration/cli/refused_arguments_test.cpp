@@ -78,8 +78,25 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{"output folder without a profile",
                 {"convert", "@h264_aac.mp4", "-o", "%out/", "--copy"},
                 "folder"},
+        Refused{"a description two categories hold", Convert({"--profile", "MPEG-4 Video (*.mp4)"}),
+                "--profile-category"},
         Refused{"unknown profile with blanks only", Convert({"--profile", "  "}), "no profile named"}),
     [](const ::testing::TestParamInfo<Refused>& info) { return "case" + std::to_string(info.index); });
+
+// The name as `vconv profiles` shows it (the catalogue's text begins with a blank) finds the
+// profile; an OUTPUT ending in '/' is a folder made for it, a name without extension gets the
+// profile's.
+TEST_F(TaskCliTest, ProfileNamesWithoutBlanksAndOutputsCompletedByTheProfile) {
+    const std::string clip = Media("h264_aac.mp4").string();
+    const ProcessResult folder = Vconv({"convert", clip, "-o", (dir_ / "new/").string(), "--profile",
+                                        "Matroska Video (*.MKV)", "--length", "1", "-q"});
+    EXPECT_EQ(folder.exit_code, 0) << folder.err;
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir_ / "new/h264_aac.mkv"));
+    const ProcessResult file = Vconv({"convert", clip, "-o", (dir_ / "named").string(), "--profile",
+                                      "  matroska video (*.mkv) ", "--length", "1", "-q"});
+    EXPECT_EQ(file.exit_code, 0) << file.err;
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir_ / "named.mkv"));
+}
 
 } // namespace
 } // namespace vc::test
