@@ -3,6 +3,7 @@
 #include "gui/widgets/dvd_combo.h"
 #include "gui/wizards/color_box.h"
 #include "gui/wizards/dvd_source_tab.h"
+#include "gui/wizards/file_chooser.h"
 #include "gui/wizards/file_edit.h"
 #include "gui/wizards/filter_page.h"
 #include "gui/wizards/logo_filter_dialog.h"

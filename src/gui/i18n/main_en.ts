@@ -201,19 +201,4 @@
         <translation>Value</translation>
     </message>
 </context>
-<context>
-    <name>vc::gui::TWizardPlaceholder</name>
-    <message>
-        <source>这个向导还没有完成。</source>
-        <translation>This wizard is not finished yet.</translation>
-    </message>
-    <message>
-        <source>添加单一任务</source>
-        <translation>New Conversion</translation>
-    </message>
-    <message>
-        <source>添加批量任务</source>
-        <translation>New Batch Conversion</translation>
-    </message>
-</context>
 </TS>

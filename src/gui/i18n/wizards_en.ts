@@ -2,6 +2,25 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
+    <name>vc::gui::MediaFileFilters</name>
+    <message>
+        <source>Video Files</source>
+        <translation>Video Files</translation>
+    </message>
+    <message>
+        <source>Picture Files</source>
+        <translation>Picture Files</translation>
+    </message>
+    <message>
+        <source>Audio Files</source>
+        <translation>Audio Files</translation>
+    </message>
+    <message>
+        <source>All Files</source>
+        <translation>All Files</translation>
+    </message>
+</context>
+<context>
     <name>vc::gui::TConversionWizard</name>
     <message>
         <source>视频信息</source>
@@ -621,25 +640,6 @@
     <message>
         <source>输出配置高级设置</source>
         <translation>Advanced Profile Settings</translation>
-    </message>
-</context>
-<context>
-    <name>vc::gui::MediaFileFilters</name>
-    <message>
-        <source>Video Files</source>
-        <translation type="unfinished">Video Files</translation>
-    </message>
-    <message>
-        <source>Picture Files</source>
-        <translation type="unfinished">Picture Files</translation>
-    </message>
-    <message>
-        <source>Audio Files</source>
-        <translation type="unfinished">Audio Files</translation>
-    </message>
-    <message>
-        <source>All Files</source>
-        <translation type="unfinished">All Files</translation>
     </message>
 </context>
 </TS>

@@ -43,6 +43,12 @@ void TVirtualTreeEdit::SetCategoryId(int id) {
     }
 }
 
+void TVirtualTreeEdit::SetUnpickedHint(const QString& hint) {
+    setPlaceholderText(hint);
+    if (category_id_ == 0)
+        setCurrentIndex(-1); // the placeholder shows only without a current item
+}
+
 bool TVirtualTreeEdit::PopupVisible() const {
     return popup_ && popup_->isVisible();
 }

@@ -50,8 +50,11 @@ public:
     // The picked category's folder (or the folder set by the caller).
     QString CategoryPath() const { return category_path_; }
     void SetCategoryPath(const QString& path) { category_path_ = path; }
-    // The name the field shows.
+    // The name the field shows; empty while nothing is picked.
     QString CategoryName() const { return currentText(); }
+    // What the field shows, greyed, while no category is picked (for the wizards: the category a
+    // task without one is filed under).
+    void SetUnpickedHint(const QString& hint);
 
     void showPopup() override;
     void hidePopup() override;

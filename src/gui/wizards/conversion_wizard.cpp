@@ -1,14 +1,17 @@
 #include "gui/wizards/conversion_wizard.h"
 
 #include "engine/options/convert_options.h"
+#include "gui/models/task_texts.h"
 #include "gui/widgets/virtual_tree_edit.h"
 #include "gui/wizards/file_edit.h"
 #include "gui/wizards/filter_page.h"
 #include "gui/wizards/frame_video_info.h"
 #include "gui/wizards/profile_chooser.h"
+#include "model/profiles/image_sequence.h"
 #include "model/profiles/profile.h"
 #include "model/settings/configuration.h"
 #include "platform/message_boxes.h"
+#include "store/persistent_manager.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -94,6 +97,11 @@ TConversionWizard::~TConversionWizard() = default;
 
 void TConversionWizard::OpenCommon() {
     FCategoryEdit->SetCategoryPath(AVConfiguration().OutputFolder());
+    // Until a category is picked, a finished task is filed under the root category: the field
+    // says so instead of standing empty.
+    if (context_.store != nullptr)
+        if (const auto root = context_.store->LoadCategory(TPersistentManager::kRootCategoryId))
+            FCategoryEdit->SetUnpickedHint(CategoryDisplayName(root->ID, root->Category));
     options_->SetRecordingTime(max_recording_time_);
     Chooser->Open();
     UpdateEnabling();
@@ -151,6 +159,8 @@ void TConversionWizard::Finish() {
     options->SetThreadCount(FinishThreadCount());
     try {
         profile->Apply(options.get());
+        // An image-sequence profile writes numbered pictures through the image muxer.
+        PrepareImageSequenceOptions(*profile, options.get());
     } catch (const std::exception& e) {
         ShowErrorMessage(e.what());
         return;

@@ -1,11 +1,9 @@
 #include "gui/wizards/file_edit.h"
 
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QGridLayout>
+#include "gui/wizards/file_chooser.h"
+
+#include <QDir>
 #include <QHBoxLayout>
-#include <QImageReader>
-#include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
 
@@ -39,69 +37,25 @@ void TFileEdit::SetReadOnly(bool on) {
 }
 
 void TFileEdit::Browse() {
-    QFileDialog dialog(this, dialog_title_);
-    dialog.setObjectName("FileDialog");
+    TFileQuestion question;
     switch (mode_) {
-    case Mode::Open:
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::ExistingFile);
-        break;
-    case Mode::Save:
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(QFileDialog::AnyFile);
-        break;
-    case Mode::Folder:
-        dialog.setFileMode(QFileDialog::Directory);
-        dialog.setOption(QFileDialog::ShowDirsOnly);
-        break;
+    case Mode::Open: question.kind = TFileQuestion::Kind::OpenFile; break;
+    case Mode::Save: question.kind = TFileQuestion::Kind::SaveFile; break;
+    case Mode::Folder: question.kind = TFileQuestion::Kind::Folder; break;
     }
-    if (!filters_.isEmpty())
-        dialog.setNameFilters(filters_);
-    const QString current = FileName().trimmed();
-    if (!current.isEmpty()) {
-        const QFileInfo info(current);
-        if (mode_ == Mode::Folder)
-            dialog.setDirectory(current);
-        else {
-            dialog.setDirectory(info.absolutePath());
-            dialog.selectFile(info.fileName());
-        }
-    }
-    if (picture_preview_) {
-        dialog.setOption(QFileDialog::DontUseNativeDialog);
-        AddPicturePreview(dialog);
-    }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    question.parent = this;
+    question.title = dialog_title_;
+    question.filters = filters_;
+    question.start = FileName();
+    question.picture_preview = picture_preview_;
+    const QStringList chosen = ChooseFiles(question);
+    if (chosen.isEmpty())
         return;
-    const QString picked = QDir::toNativeSeparators(dialog.selectedFiles().first());
+    const QString picked = QDir::toNativeSeparators(chosen.first());
     if (pick_handler_)
         pick_handler_(picked);
     else
         SetFileName(picked);
-}
-
-void AddPicturePreview(QFileDialog& dialog) {
-    auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
-    if (grid == nullptr)
-        return; // a native dialog has no room for it
-    auto* preview = new QLabel(&dialog);
-    preview->setObjectName("PicturePreview");
-    preview->setFixedSize(160, 160);
-    preview->setAlignment(Qt::AlignCenter);
-    preview->setFrameShape(QFrame::StyledPanel);
-    grid->addWidget(preview, 1, grid->columnCount(), 1, 1);
-    QObject::connect(&dialog, &QFileDialog::currentChanged, preview, [preview](const QString& path) {
-        QImageReader reader(path);
-        reader.setAutoTransform(true);
-        const QSize size = reader.size();
-        if (size.isValid())
-            reader.setScaledSize(size.scaled(preview->size(), Qt::KeepAspectRatio));
-        const QImage image = size.isValid() ? reader.read() : QImage();
-        if (image.isNull())
-            preview->clear();
-        else
-            preview->setPixmap(QPixmap::fromImage(image));
-    });
 }
 
 } // namespace vc::gui

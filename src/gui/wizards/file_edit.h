@@ -1,10 +1,10 @@
 #pragma once
-// A file-name field with a browse button that opens a file dialog. The field may be typed into
-// unless it is made read-only (the new-conversion wizard's source field).
+// A file-name field with a browse button that asks for a file through ChooseFiles (the file
+// dialog). The field may be typed into unless it is made read-only (the new-conversion wizard's
+// source field).
 #include <QWidget>
 #include <functional>
 
-class QFileDialog;
 class QLineEdit;
 class QToolButton;
 
@@ -31,7 +31,7 @@ public:
     QLineEdit* Edit() const { return edit_; }
     QToolButton* BrowseButton() const { return browse_; }
 
-    // Opens the dialog (what the browse button does).
+    // Asks for a file (what the browse button does).
     void Browse();
 
 signals:
@@ -46,8 +46,5 @@ private:
     bool picture_preview_ = false;
     std::function<void(const QString&)> pick_handler_;
 };
-
-// Adds a picture preview to a widget-based file dialog: the highlighted file shown scaled.
-void AddPicturePreview(QFileDialog& dialog);
 
 } // namespace vc::gui

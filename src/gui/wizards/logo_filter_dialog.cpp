@@ -1,6 +1,7 @@
 #include "gui/wizards/logo_filter_dialog.h"
 
 #include "gui/wizards/file_edit.h"
+#include "gui/wizards/filter_dialog_parts.h"
 
 #include <QFileInfo>
 #include <QFormLayout>
@@ -10,22 +11,16 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <climits>
+#include <tuple>
 
 namespace vc::gui {
 
 TFormLogoFilter::TFormLogoFilter(QWidget* parent) : QDialog(parent) {
-    setObjectName("FormLogoFilter");
-    setWindowTitle(tr("LOGO水印滤镜"));
-    auto* layout = new QVBoxLayout(this);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    QVBoxLayout* layout = SetUpFilterDialog(this, "FormLogoFilter", tr("LOGO水印滤镜"));
     auto* form = new QFormLayout;
     auto* position = new QHBoxLayout;
-    edtX2 = new QSpinBox(this);
-    edtX2->setObjectName("edtX2");
-    edtY2 = new QSpinBox(this);
-    edtY2->setObjectName("edtY2");
-    for (QSpinBox* box : {edtX2, edtY2})
-        box->setRange(INT_MIN, INT_MAX);
+    edtX2 = NumberBox(this, "edtX2", INT_MIN, INT_MAX);
+    edtY2 = NumberBox(this, "edtY2", INT_MIN, INT_MAX);
     position->addWidget(new QLabel(tr("X"), this));
     position->addWidget(edtX2);
     position->addWidget(new QLabel(tr("Y"), this));
@@ -40,18 +35,7 @@ TFormLogoFilter::TFormLogoFilter(QWidget* parent) : QDialog(parent) {
     form->addRow(tr("LOGO路径"), edtLogo);
     layout->addLayout(form);
 
-    auto* buttons = new QHBoxLayout;
-    btnOk = new QPushButton(tr("添加"), this);
-    btnOk->setObjectName("btnOk");
-    btnOk->setDefault(true);
-    btnCancel = new QPushButton(tr("放弃"), this);
-    btnCancel->setObjectName("btnCancel");
-    buttons->addStretch();
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
-    layout->addLayout(buttons);
-    connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    std::tie(btnOk, btnCancel) = AddFilterDialogButtons(this, layout, tr("添加"), tr("放弃"), true);
     connect(edtLogo, &TFileEdit::FileNameChanged, this, &TFormLogoFilter::UpdateEnabling);
     UpdateEnabling();
 }

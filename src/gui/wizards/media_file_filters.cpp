@@ -11,11 +11,13 @@ const char* const kVideo = "*.flv *.wmv *.mp4 *.avi *.mkv *.mpg *.mpeg *.mov *.3
 const char* const kPicture = "*.bmp *.jpg *.gif *.tiff *.png";
 const char* const kAudio = "*.wav *.mp3 *.wma *.mp4 *.m4a *.amr *.mka *.mp2 *.ac3";
 
-// Marked for the translation tools; translated where they are shown.
-const char* const kCaptions[] = {QT_TRANSLATE_NOOP("vc::gui::MediaFileFilters", "Video Files"),
-                                 QT_TRANSLATE_NOOP("vc::gui::MediaFileFilters", "Picture Files"),
-                                 QT_TRANSLATE_NOOP("vc::gui::MediaFileFilters", "Audio Files"),
-                                 QT_TRANSLATE_NOOP("vc::gui::MediaFileFilters", "All Files")};
+// Marked for the translation tools; translated where they are shown. The context is written as
+// lupdate names the desktop's classes (without the namespace, which i18n/update_ts.sh puts back in
+// the .ts file), so the translations survive an update.
+const char* const kCaptions[] = {QT_TRANSLATE_NOOP("MediaFileFilters", "Video Files"),
+                                 QT_TRANSLATE_NOOP("MediaFileFilters", "Picture Files"),
+                                 QT_TRANSLATE_NOOP("MediaFileFilters", "Audio Files"),
+                                 QT_TRANSLATE_NOOP("MediaFileFilters", "All Files")};
 
 QString Tr(int caption) {
     return QCoreApplication::translate("vc::gui::MediaFileFilters", kCaptions[caption]);

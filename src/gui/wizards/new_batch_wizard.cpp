@@ -2,6 +2,7 @@
 
 #include "engine/options/convert_options.h"
 #include "gui/widgets/virtual_tree_edit.h"
+#include "gui/wizards/file_chooser.h"
 #include "gui/wizards/file_edit.h"
 #include "gui/wizards/frame_video_info.h"
 #include "gui/wizards/media_file_filters.h"
@@ -17,7 +18,6 @@
 #include <QDirIterator>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -92,12 +92,12 @@ void TFormNewBatch::UpdateRemoveButton() {
 }
 
 void TFormNewBatch::AddFilesWithDialog() {
-    QFileDialog dialog(this, tr("Select Video/Audio Files..."));
-    dialog.setObjectName("FileDialog");
-    dialog.setFileMode(QFileDialog::ExistingFiles);
-    dialog.setNameFilters(MediaFileFilters());
-    if (dialog.exec() == QDialog::Accepted)
-        AddFiles(dialog.selectedFiles());
+    TFileQuestion question;
+    question.kind = TFileQuestion::Kind::OpenFiles;
+    question.parent = this;
+    question.title = tr("Select Video/Audio Files...");
+    question.filters = MediaFileFilters();
+    AddFiles(ChooseFiles(question));
 }
 
 void TFormNewBatch::AddFiles(const QStringList& paths) {

@@ -1,6 +1,7 @@
 #include "gui/wizards/std_filter_dialog.h"
 
 #include "gui/wizards/color_box.h"
+#include "gui/wizards/filter_dialog_parts.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -11,24 +12,12 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <climits>
+#include <tuple>
 
 namespace vc::gui {
 
-namespace {
-QSpinBox* Number(QWidget* parent, const char* name, int minimum, int maximum, int value) {
-    auto* box = new QSpinBox(parent);
-    box->setObjectName(name);
-    box->setRange(minimum, maximum);
-    box->setValue(value);
-    return box;
-}
-} // namespace
-
 TFormStdFilter::TFormStdFilter(QWidget* parent) : QDialog(parent) {
-    setObjectName("FormStdFilter");
-    setWindowTitle(tr("自定义标准滤镜"));
-    auto* layout = new QVBoxLayout(this);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    QVBoxLayout* layout = SetUpFilterDialog(this, "FormStdFilter", tr("自定义标准滤镜"));
 
     chkVFlip = new QCheckBox(tr("Vertical Flip"), this);
     chkVFlip->setObjectName("chkVFlip");
@@ -44,7 +33,7 @@ TFormStdFilter::TFormStdFilter(QWidget* parent) : QDialog(parent) {
     auto* rotate_row = new QHBoxLayout;
     chkRotate = new QCheckBox(tr("Rotate"), this);
     chkRotate->setObjectName("chkRotate");
-    edtDegree = Number(this, "edtDegree", 0, 359, 45);
+    edtDegree = NumberBox(this, "edtDegree", 0, 359, 45);
     rotate_row->addWidget(chkRotate);
     rotate_row->addWidget(edtDegree);
     rotate_row->addWidget(new QLabel(tr("Degrees"), this));
@@ -58,10 +47,10 @@ TFormStdFilter::TFormStdFilter(QWidget* parent) : QDialog(parent) {
     pnlBox->setObjectName("pnlBox");
     auto* box = new QGridLayout(pnlBox);
     box->setContentsMargins(20, 0, 0, 0);
-    edtX = Number(pnlBox, "edtX", INT_MIN, INT_MAX, 0);
-    edtY = Number(pnlBox, "edtY", INT_MIN, INT_MAX, 0);
-    edtWidth = Number(pnlBox, "edtWidth", INT_MIN, INT_MAX, 0);
-    edtHeight = Number(pnlBox, "edtHeight", INT_MIN, INT_MAX, 0);
+    edtX = NumberBox(pnlBox, "edtX", INT_MIN, INT_MAX, 0);
+    edtY = NumberBox(pnlBox, "edtY", INT_MIN, INT_MAX, 0);
+    edtWidth = NumberBox(pnlBox, "edtWidth", INT_MIN, INT_MAX, 0);
+    edtHeight = NumberBox(pnlBox, "edtHeight", INT_MIN, INT_MAX, 0);
     cbColor = new TColorBox(pnlBox);
     cbColor->setObjectName("cbColor");
     box->addWidget(new QLabel(tr("X"), pnlBox), 0, 0);
@@ -76,18 +65,7 @@ TFormStdFilter::TFormStdFilter(QWidget* parent) : QDialog(parent) {
     box->addWidget(cbColor, 2, 1, 1, 3);
     layout->addWidget(pnlBox);
 
-    auto* buttons = new QHBoxLayout;
-    btnOk = new QPushButton(tr("确定"), this);
-    btnOk->setObjectName("btnOk");
-    btnOk->setDefault(true);
-    btnCancel = new QPushButton(tr("放弃"), this);
-    btnCancel->setObjectName("btnCancel");
-    buttons->addStretch();
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
-    layout->addLayout(buttons);
-    connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    std::tie(btnOk, btnCancel) = AddFilterDialogButtons(this, layout, tr("确定"), tr("放弃"), true);
 
     for (QCheckBox* check : {chkVFlip, chkHFlip, chkNegate, chkRotate, chkDrawBox})
         connect(check, &QCheckBox::toggled, this, &TFormStdFilter::UpdateEnabling);

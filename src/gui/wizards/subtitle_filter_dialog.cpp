@@ -2,6 +2,7 @@
 
 #include "gui/wizards/color_box.h"
 #include "gui/wizards/file_edit.h"
+#include "gui/wizards/filter_dialog_parts.h"
 #include "platform/fonts.h"
 
 #include <QComboBox>
@@ -11,6 +12,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <map>
+#include <tuple>
 
 namespace vc::gui {
 
@@ -71,10 +73,7 @@ const QStringList& TFormSubtitleFilter::CodePages() {
 }
 
 TFormSubtitleFilter::TFormSubtitleFilter(QWidget* parent) : QDialog(parent) {
-    setObjectName("FormSubtitleFilter");
-    setWindowTitle(tr("字幕"));
-    auto* layout = new QVBoxLayout(this);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    QVBoxLayout* layout = SetUpFilterDialog(this, "FormSubtitleFilter", tr("字幕"));
     auto* form = new QFormLayout;
     edtSubtitle = new TFileEdit(TFileEdit::Mode::Open, this);
     edtSubtitle->setObjectName("edtSubtitle");
@@ -115,17 +114,7 @@ TFormSubtitleFilter::TFormSubtitleFilter(QWidget* parent) : QDialog(parent) {
     form->addRow(tr("编码"), cbbCodePage);
     layout->addLayout(form);
 
-    auto* buttons = new QHBoxLayout;
-    btnOk = new QPushButton(tr("确定"), this);
-    btnOk->setObjectName("btnOk");
-    btnCancel = new QPushButton(tr("取消"), this);
-    btnCancel->setObjectName("btnCancel");
-    buttons->addStretch();
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
-    layout->addLayout(buttons);
-    connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    std::tie(btnOk, btnCancel) = AddFilterDialogButtons(this, layout, tr("确定"), tr("取消"), false);
     connect(edtSubtitle, &TFileEdit::FileNameChanged, this, &TFormSubtitleFilter::UpdateEnabling);
     UpdateEnabling();
     edtSubtitle->setFocus();

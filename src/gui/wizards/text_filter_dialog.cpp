@@ -2,6 +2,7 @@
 
 #include "gui/wizards/color_box.h"
 #include "gui/wizards/file_edit.h"
+#include "gui/wizards/filter_dialog_parts.h"
 
 #include <QFileInfo>
 #include <QFormLayout>
@@ -12,14 +13,12 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <climits>
+#include <tuple>
 
 namespace vc::gui {
 
 TFormTextFilter::TFormTextFilter(QWidget* parent) : QDialog(parent) {
-    setObjectName("FormTextFilter");
-    setWindowTitle(tr("文本水印"));
-    auto* layout = new QVBoxLayout(this);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    QVBoxLayout* layout = SetUpFilterDialog(this, "FormTextFilter", tr("文本水印"));
     auto* form = new QFormLayout;
     mmoText = new QPlainTextEdit(this);
     mmoText->setObjectName("mmoText");
@@ -38,35 +37,18 @@ TFormTextFilter::TFormTextFilter(QWidget* parent) : QDialog(parent) {
     cbbBack->SelectColorName("Blue");
     cbbBack->hide(); // the background colour is kept but not offered
     auto* position = new QHBoxLayout;
-    edtX = new QSpinBox(this);
-    edtX->setObjectName("edtX");
-    edtY = new QSpinBox(this);
-    edtY->setObjectName("edtY");
-    for (QSpinBox* box : {edtX, edtY})
-        box->setRange(0, INT_MAX);
+    edtX = NumberBox(this, "edtX", 0, INT_MAX);
+    edtY = NumberBox(this, "edtY", 0, INT_MAX);
     position->addWidget(edtX);
     position->addWidget(edtY);
     position->addStretch();
     form->addRow(tr("X,Y"), position);
-    edtSize = new QSpinBox(this);
-    edtSize->setObjectName("edtSize");
-    edtSize->setRange(1, 72);
+    edtSize = NumberBox(this, "edtSize", 1, 72, 16);
     edtSize->setSingleStep(16);
-    edtSize->setValue(16);
     form->addRow(tr("字体大小"), edtSize);
     layout->addLayout(form);
 
-    auto* buttons = new QHBoxLayout;
-    btnOk = new QPushButton(tr("添加"), this);
-    btnOk->setObjectName("btnOk");
-    btnCancel = new QPushButton(tr("放弃"), this);
-    btnCancel->setObjectName("btnCancel");
-    buttons->addStretch();
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
-    layout->addLayout(buttons);
-    connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    std::tie(btnOk, btnCancel) = AddFilterDialogButtons(this, layout, tr("添加"), tr("放弃"), false);
     connect(mmoText, &QPlainTextEdit::textChanged, this, &TFormTextFilter::UpdateEnabling);
     connect(edtFont, &TFileEdit::FileNameChanged, this, &TFormTextFilter::UpdateEnabling);
     UpdateEnabling();

@@ -5,6 +5,7 @@
 #include "gui/main/main_window.h"
 #include "gui/widgets/virtual_tree_edit.h"
 #include "gui/wizards/file_edit.h"
+#include "gui/wizards/media_file_filters.h"
 #include "gui/wizards/new_batch_wizard.h"
 #include "gui/wizards/profile_chooser.h"
 #include "model/profiles/profile.h"
@@ -19,7 +20,6 @@
 #include "tasks/task_view.h"
 
 #include <QComboBox>
-#include <QFileDialog>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
@@ -55,11 +55,10 @@ TEST(BatchThreadCount, ConfiguredElseProcessorsSharedAtLeastOne) {
 
 using NewBatchWizard = WizardTest;
 
-// Off until the file dialog is driven through its API: picking in a dialog whose folder is still
-// being read takes nothing on a fresh machine, and the test then crashes on the empty list.
-TEST_F(NewBatchWizard, DISABLED_FileListFolderAndEnabling) {
+TEST_F(NewBatchWizard, FileListFolderAndEnabling) {
     const QString films_folder = QString::fromStdString((dir_ / "Films").string());
     store_->NewCategory("Films", films_folder, 1);
+    ScriptedFileChooser chooser;
     TFormNewBatch form(context_);
     form.show();
     EXPECT_EQ(form.edtSavePath->FileName(), root_folder_); // the configured output folder at first
@@ -69,12 +68,14 @@ TEST_F(NewBatchWizard, DISABLED_FileListFolderAndEnabling) {
 
     // Several files at once through the dialog, then one of them again: duplicates stay.
     const QString a = MediaPath("h264_aac.mp4"), b = MediaPath("odd_size.mp4");
-    ASSERT_TRUE(AnswerModal<QFileDialog>([&] { form.btnAddFiles->click(); },
-                                         [&](QFileDialog* d) {
-                                             PickInFileDialog(d, {a, b});
-                                         }));
-    ASSERT_TRUE(AnswerModal<QFileDialog>([&] { form.btnAddFiles->click(); },
-                                         [&](QFileDialog* d) { PickInFileDialog(d, {a}); }));
+    chooser.Queue({a, b});
+    chooser.Queue({a});
+    form.btnAddFiles->click();
+    form.btnAddFiles->click();
+    form.btnAddFiles->click(); // cancelled: adds nothing
+    ASSERT_EQ(chooser.Questions().size(), 3u);
+    EXPECT_EQ(chooser.Questions()[0].kind, gui::TFileQuestion::Kind::OpenFiles);
+    EXPECT_EQ(chooser.Questions()[0].filters, gui::MediaFileFilters());
     EXPECT_EQ(form.Files(), (QStringList{a, b, a}));
     QTest::qWait(400);
     EXPECT_TRUE(form.btnFinish->isEnabled());
@@ -94,7 +95,7 @@ TEST_F(NewBatchWizard, DISABLED_FileListFolderAndEnabling) {
     EXPECT_EQ(form.edtSavePath->FileName(), films_folder);
 }
 
-TEST_F(NewBatchWizard, DISABLED_DroppedFilesAndFoldersAreAdded) {
+TEST_F(NewBatchWizard, DroppedFilesAndFoldersAreAdded) {
     const std::filesystem::path folder = dir_ / "drop";
     std::filesystem::create_directories(folder / "inner");
     for (const char* name : {"b.mp4", "a.MKV", "notes.txt", "inner/c.mp3"})
@@ -104,23 +105,29 @@ TEST_F(NewBatchWizard, DISABLED_DroppedFilesAndFoldersAreAdded) {
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(MediaPath("audio.wav")),
                   QUrl::fromLocalFile(QString::fromStdString(folder.string()))});
+    // As a drag does it: the drop only reaches a widget that took the drag when it entered.
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.lstFiles->viewport(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(form.lstFiles->viewport(), &drop);
+    EXPECT_TRUE(drop.isAccepted());
     const QString f = QString::fromStdString(folder.string());
     EXPECT_EQ(form.Files(),
               (QStringList{MediaPath("audio.wav"), f + "/a.MKV", f + "/b.mp4", f + "/inner/c.mp3"}));
 }
 
-TEST_F(NewBatchWizard, DISABLED_RequestMatchesTheCommandLineAndThreeFilesMakeThreeTasks) {
+TEST_F(NewBatchWizard, RequestMatchesTheCommandLineAndThreeFilesMakeThreeTasks) {
     const QString films_folder = QString::fromStdString((dir_ / "Films").string());
     QDir().mkpath(films_folder);
     const int films = store_->NewCategory("Films", films_folder, 1);
     const QStringList files = {MediaPath("h264_aac.mp4"), MediaPath("odd_size.mp4"), MediaPath("audio.wav")};
 
+    ScriptedFileChooser chooser;
+    chooser.Queue(files);
     TFormNewBatch form(context_);
     form.show();
-    ASSERT_TRUE(AnswerModal<QFileDialog>([&] { form.btnAddFiles->click(); },
-                                         [&](QFileDialog* d) { PickInFileDialog(d, files); }));
+    form.btnAddFiles->click();
     Choose(form.Chooser->cbbCategory, "音频");
     Choose(form.Chooser->cbbProfile, "MP3 Audio");
     PickCategory(form.FCategoryEdit, "Films");

@@ -14,13 +14,13 @@
 #include "gui/wizards/std_filter_dialog.h"
 #include "gui/wizards/subtitle_filter_dialog.h"
 #include "gui/wizards/text_filter_dialog.h"
+#include "model/profiles/image_sequence.h"
 #include "model/profiles/profile.h"
 #include "model/settings/conversion_settings.h"
 #include "support/recording_message_sink.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -78,23 +78,41 @@ TEST_F(NewConversionWizard, FinishStaysDisabledUntilASourceIsChosenAndADroppedFi
     EXPECT_TRUE(form.btnNext->isEnabled());
 }
 
-TEST_F(NewConversionWizard, DISABLED_APickedFileThatIsNoMediaIsRefusedAndTheSourceStays) {
+TEST_F(NewConversionWizard, APickedFileThatIsNoMediaIsRefusedAndTheSourceStays) {
     RecordingMessageSink sink;
+    ScriptedFileChooser chooser;
     TFormNewConversion form(context_);
     form.show();
     const QString good = MediaPath("h264_aac.mp4");
-    ASSERT_TRUE(AnswerModal<QFileDialog>([&] { form.edtSource->Browse(); },
-                                         [&](QFileDialog* d) { PickInFileDialog(d, {good}); }));
+    chooser.Queue({good});
+    form.edtSource->BrowseButton()->click();
+    ASSERT_EQ(chooser.Questions().size(), 1u);
+    // One file to open, offered under the four media filters.
+    EXPECT_EQ(chooser.Questions()[0].kind, gui::TFileQuestion::Kind::OpenFile);
+    const QStringList filters = chooser.Questions()[0].filters;
+    ASSERT_EQ(filters.size(), 4);
+    EXPECT_TRUE(filters[0].startsWith("Video Files(") && filters[0].contains("*.mp4"))
+        << filters[0].toStdString();
+    EXPECT_TRUE(filters[1].startsWith("Picture Files(")) << filters[1].toStdString();
+    EXPECT_TRUE(filters[2].startsWith("Audio Files (") && filters[2].contains("*.mp3"))
+        << filters[2].toStdString();
+    EXPECT_EQ(filters[3], "All Files(*)");
     EXPECT_EQ(form.edtSource->FileName(), good);
+    EXPECT_EQ(form.edtSavePath->FileName().isEmpty(), form.CurrentProfile() == nullptr);
     EXPECT_TRUE(sink.Messages().empty());
 
     for (const char* bad : {"garbage.mp4", "empty.mp4"}) {
-        ASSERT_TRUE(AnswerModal<QFileDialog>([&] { form.edtSource->Browse(); },
-                                             [&](QFileDialog* d) { PickInFileDialog(d, {MediaPath(bad)}); }));
+        chooser.Queue({MediaPath(bad)});
+        form.edtSource->BrowseButton()->click();
         EXPECT_EQ(form.edtSource->FileName(), good) << bad;
         EXPECT_TRUE(sink.Contains("Invalid Video/Audio File")) << bad;
         sink.Clear();
     }
+    // Cancelling changes nothing; the dialog opens at the current source.
+    form.edtSource->BrowseButton()->click();
+    EXPECT_EQ(chooser.Questions().back().start, good);
+    EXPECT_EQ(form.edtSource->FileName(), good);
+    EXPECT_TRUE(sink.Messages().empty());
     EXPECT_TRUE(form.isEnabled()); // the window takes input again after the probe
 }
 
@@ -103,6 +121,11 @@ TEST_F(NewConversionWizard, NamingRetargetingAndCategoryChanges) {
     ASSERT_GT(films, 1);
     TFormNewConversion form(context_);
     form.show();
+    // Nothing picked yet: the field names the root category, which receives such a task.
+    EXPECT_EQ(form.FCategoryEdit->CategoryId(), 0);
+    EXPECT_EQ(form.FCategoryEdit->CategoryName(), "");
+    EXPECT_EQ(form.FCategoryEdit->placeholderText(), "默认分类");
+    EXPECT_EQ(form.FCategoryEdit->CategoryPath(), root_folder_);
 
     // A profile change with an empty save path leaves it empty.
     SelectCategory(form, "AVI");
@@ -123,6 +146,7 @@ TEST_F(NewConversionWizard, NamingRetargetingAndCategoryChanges) {
     // The picker moves the target into the picked category's folder, keeping its name.
     PickCategory(form.FCategoryEdit, "Films");
     EXPECT_EQ(form.FCategoryEdit->CategoryId(), films);
+    EXPECT_EQ(form.FCategoryEdit->CategoryName(), "Films");
     EXPECT_EQ(form.edtSavePath->FileName(),
               QString::fromStdString((dir_ / "Films").string()) + "/h264_aac.avi");
 
@@ -218,9 +242,7 @@ TEST_F(NewConversionWizard, AnExistingTargetIsReplacedOnlyWhenTheUserSaysSo) {
 
 // The wizard filled as a user fills it gives the request `vconv convert` builds for the same
 // choices, and that request converts.
-// Off on a fresh machine: the target field stays empty after the file is picked through the
-// dialog (the pick is not taken while the dialog still reads its folder).
-TEST_F(NewConversionWizard, DISABLED_RequestMatchesTheCommandLineAndConverts) {
+TEST_F(NewConversionWizard, RequestMatchesTheCommandLineAndConverts) {
     const QString films_folder = QString::fromStdString((dir_ / "Films").string());
     const int films = store_->NewCategory("Films", films_folder, 1);
     const QString logo = QString::fromStdString((dir_ / "logo.png").string());
@@ -230,10 +252,12 @@ TEST_F(NewConversionWizard, DISABLED_RequestMatchesTheCommandLineAndConverts) {
     const QString subtitles = MediaPath("subs.srt");
     const QString source = MediaPath("h264_aac.mp4");
 
+    ScriptedFileChooser chooser;
     TFormNewConversion form(context_);
     form.show();
-    ASSERT_TRUE(AnswerModal<QFileDialog>([&] { form.edtSource->Browse(); },
-                                         [&](QFileDialog* d) { PickInFileDialog(d, {source}); }));
+    chooser.Queue({source});
+    form.edtSource->BrowseButton()->click();
+    ASSERT_EQ(form.edtSource->FileName(), source);
     SelectCategory(form, "MP4");
     SelectCategory(form, "AVI");
     SelectProfile(form, "H.264 AVI (*.avi)");
@@ -353,6 +377,68 @@ TEST_F(NewConversionWizard, DISABLED_RequestMatchesTheCommandLineAndConverts) {
         Ffprobe(target.toStdString(), {"-select_streams", "v:0", "-show_entries", "stream=width,height"}),
         "640,480\n");
     EXPECT_TRUE(DecodesCleanly(target.toStdString()));
+}
+
+// A picture-sequence profile chosen in the wizard writes numbered pictures through the image muxer,
+// as `vconv convert --profile "JPEG Sequence"` does.
+TEST_F(NewConversionWizard, AnImageSequenceProfileWritesNumberedPicturesLikeTheCommandLine) {
+    const QString pictures_folder = QString::fromStdString((dir_ / "Pictures").string());
+    QDir().mkpath(pictures_folder);
+    const int pictures = store_->NewCategory("Pictures", pictures_folder, 1);
+    const QString source = MediaPath("h264_aac.mp4");
+    ScriptedFileChooser chooser;
+    chooser.Queue({source});
+    TFormNewConversion form(context_);
+    form.show();
+    form.edtSource->BrowseButton()->click();
+    SelectCategory(form, "Images");
+    SelectProfile(form, "JPEG Sequence");
+    PickCategory(form.FCategoryEdit, "Pictures");
+    const QString target = pictures_folder + "/h264_aac1.jpg";
+    ASSERT_EQ(form.edtSavePath->FileName(), target);
+    ASSERT_TRUE(FinishEnabledSoon(form));
+    form.btnFinish->click();
+    ASSERT_EQ(form.result(), QDialog::Accepted);
+    const std::unique_ptr<TConversionSettings> request = form.GetConversionSettings();
+    EXPECT_TRUE(WritesImageSequence(*request->ConvertOptions()));
+
+    const ProcessResult cli = RunProcess(
+        VconvPath().string(), {"convert", source.toStdString(), "-o", target.toStdString(), "-q",
+                               "--category", std::to_string(pictures), "--profile", "JPEG Sequence"});
+    ASSERT_EQ(cli.exit_code, 0) << cli.err;
+    const std::vector<TStoredTask> stored = store_->LoadConvertedTask(pictures);
+    ASSERT_EQ(stored.size(), 1u);
+    TConversionSettings from_cli;
+    TPersistentManager::ReadConvertSettings(from_cli, stored[0].ConvertSettings);
+    // The command line keeps the numbered pattern as its target, the wizard the first picture's
+    // name; a task writes both to the same pattern.
+    EXPECT_EQ(DiffProperties(
+                  *request, from_cli,
+                  {"ConvertOptions.VideoOptions.TopFieldFirst", "Duration", "SourceFileSize", "TargetFile"})
+                  .join("\n")
+                  .toStdString(),
+              "");
+    TAVConvertOptions scratch;
+    scratch.Assign(request->ConvertOptions());
+    EXPECT_EQ(ImageSequenceOutputName(request->TargetFile(), &scratch),
+              ImageSequenceOutputName(from_cli.TargetFile(), &scratch));
+
+    // The wizard's request, run as a task runs it, writes "h264_aac1.jpg", "h264_aac2.jpg", ...
+    for (const QString& name : QDir(pictures_folder).entryList(QDir::Files))
+        QFile::remove(pictures_folder + "/" + name);
+    TAVConverter converter;
+    converter.SetInputFiles(request->SourceFiles());
+    converter.SetConvertOptions(request->ConvertOptions());
+    converter.SetOutputFiles({ImageSequenceOutputName(request->TargetFile(), converter.ConvertOptions())});
+    converter.Start(nullptr);
+    ASSERT_TRUE(converter.WaitForIdle(120000));
+    EXPECT_EQ(converter.LastError(), "");
+    EXPECT_GE(QDir(pictures_folder).entryList({"h264_aac*.jpg"}, QDir::Files).size(), 2);
+    EXPECT_FALSE(QFile::exists(pictures_folder + "/h264_aac%d.jpg"));
+    for (const char* name : {"h264_aac1.jpg", "h264_aac2.jpg"})
+        EXPECT_EQ(ProbeStreams((pictures_folder + "/" + name).toStdString()),
+                  std::vector<std::string>{"video:mjpeg"})
+            << name;
 }
 
 } // namespace

@@ -7,7 +7,6 @@
 #include "platform/user_folders.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QMetaProperty>
 #include <QSettings>
 #include <QTest>
@@ -40,20 +39,19 @@ void WizardTest::TearDown() {
         qputenv("XDG_DATA_HOME", saved_xdg_);
 }
 
-void PickInFileDialog(QWidget* widget, const QStringList& files) {
-    auto* dialog = qobject_cast<QFileDialog*>(widget);
-    ASSERT_NE(dialog, nullptr);
-    ASSERT_FALSE(files.isEmpty());
-    dialog->setDirectory(QFileInfo(files.first()).absolutePath());
-    if (files.size() == 1) {
-        dialog->selectFile(QFileInfo(files.first()).fileName());
-    } else {
-        QStringList quoted;
-        for (const QString& file : files)
-            quoted << '"' + QFileInfo(file).fileName() + '"';
-        dialog->selectFile(quoted.join(' '));
-    }
-    static_cast<QDialog*>(dialog)->accept(); // QFileDialog::accept is protected
+ScriptedFileChooser::ScriptedFileChooser() {
+    previous_ = gui::SetFileChooser([this](const gui::TFileQuestion& question) {
+        questions_.push_back(question);
+        if (answers_.empty())
+            return QStringList();
+        const QStringList files = answers_.front();
+        answers_.erase(answers_.begin());
+        return files;
+    });
+}
+
+ScriptedFileChooser::~ScriptedFileChooser() {
+    gui::SetFileChooser(std::move(previous_));
 }
 
 void PickCategory(QWidget* widget, const QString& name) {

@@ -3,6 +3,7 @@
 // file) with a catalogue and a store, helpers that answer modal dialogs as a user would, and a
 // property-by-property comparison of two requests.
 #include "gui/wizards/conversion_wizard.h"
+#include "gui/wizards/file_chooser.h"
 #include "model/profiles/profile_list.h"
 #include "store/persistent_manager.h"
 #include "support/test_env.h"
@@ -20,6 +21,7 @@
 #include <QToolButton>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace vc::test {
 
@@ -59,9 +61,24 @@ template <class T> bool AnswerModal(const std::function<void()>& open, const std
     return answered;
 }
 
-// Picks `files` (absolute paths of one folder) in a widget-based file dialog, as typed into its
-// name field, and accepts it.
-void PickInFileDialog(QWidget* file_dialog, const QStringList& files);
+// Answers the file questions of the wizards and their dialogs in place of the file dialog while it
+// lives: each question takes the next queued answer (none left: the user cancels) and is kept.
+class ScriptedFileChooser {
+public:
+    ScriptedFileChooser();
+    ~ScriptedFileChooser();
+    ScriptedFileChooser(const ScriptedFileChooser&) = delete;
+    ScriptedFileChooser& operator=(const ScriptedFileChooser&) = delete;
+
+    // The files the user picks at the next question (empty: cancels).
+    void Queue(const QStringList& files) { answers_.push_back(files); }
+    const std::vector<gui::TFileQuestion>& Questions() const { return questions_; }
+
+private:
+    std::vector<QStringList> answers_;
+    std::vector<gui::TFileQuestion> questions_;
+    gui::TFileChooser previous_;
+};
 
 // Selects the category named `name` in a category picker's drop-down and presses Enter.
 void PickCategory(QWidget* category_edit, const QString& name);
