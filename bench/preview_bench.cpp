@@ -1,7 +1,7 @@
 // Decode-and-deliver rate of the preview engine (recording renderers, no clock) against
 // `ffmpeg -threads N -i IN -f null -` on the same file, and the memory footprint while looping.
 // Usage: bench_preview FILE THREADS LOOPS
-#include "engine/preview/filter_graph.h"
+#include "engine/preview/pin_graph.h"
 #include "engine/preview/push_source.h"
 
 #include <sys/resource.h>
@@ -59,8 +59,8 @@ int main(int argc, char** argv) {
     const double ffmpeg_wall = Seconds(t0);
     const double ffmpeg_cpu = CpuSeconds(RUSAGE_CHILDREN) - ffmpeg_cpu0;
 
-    vc::FilterGraph graph;
-    graph.SetClockMode(vc::FilterGraph::ClockMode::None);
+    vc::PinGraph graph;
+    graph.SetClockMode(vc::PinGraph::ClockMode::None);
     std::atomic<long> pictures{0};
     std::vector<long> rss_per_pass;
     long pictures_per_pass = 0;

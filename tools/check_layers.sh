@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Fails when a source file includes a header of a higher layer. The layers, lowest first:
-# platform, engine, model, store, tasks, and the two front ends gui and cli on top. Usage:
+# Fails when a source file includes a header of a higher layer, or when one front end includes the
+# other's. The layers, lowest first: platform, engine, model, store, tasks, and the two front ends
+# gui and cli side by side on top. Usage:
 # check_layers.sh [SOURCE_DIR] (default: the repository root).
 set -euo pipefail
 root=${1:-$(cd "$(dirname "$0")/.." && pwd)}
@@ -21,6 +22,9 @@ while IFS= read -r file; do
         [ "$theirs" -lt 0 ] && continue
         if [ "$theirs" -gt "$own" ]; then
             echo "${file#"$root"/}:$line: the $layer layer includes \"$target\" of the $used layer above it"
+            bad=1
+        elif [ "$theirs" -eq 5 ] && [ "$used" != "$layer" ]; then
+            echo "${file#"$root"/}:$line: the $layer front end includes \"$target\" of the $used front end beside it"
             bad=1
         fi
     done < <(grep -n -o -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*"[^"]+"' "$file" |

@@ -1,7 +1,7 @@
 // vconv: the command-line front end. Each subcommand lives in a file of its own
 // (<name>_command.cpp) and is listed in the table below.
 #include "cli/commands.h"
-#include "gui/i18n/translations.h"
+#include "platform/translations.h"
 
 #include <QCoreApplication>
 #include <cstdio>

@@ -2,9 +2,9 @@
 // those named) is made in Chinese and in English and written as OUTPUT_DIR/<scene>-<lang>.png.
 // Run it under a real X server (Xvfb): `make screenshots`.
 #include "gui/app/gui_message_sink.h"
-#include "gui/i18n/translations.h"
 #include "model/settings/configuration.h"
 #include "platform/thread_sem.h"
+#include "platform/translations.h"
 #include "tools/screenshots/scene.h"
 
 #include <QApplication>

@@ -64,7 +64,7 @@ void TAVPlayer::UseSource(std::shared_ptr<TFFPushSource> source, const QString& 
     file_name_ = file_name;
 }
 
-void TAVPlayer::SetFilterGraph(FilterGraph* graph) {
+void TAVPlayer::SetPinGraph(PinGraph* graph) {
     if (graph == graph_)
         return;
     if (graph_)

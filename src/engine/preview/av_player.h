@@ -1,9 +1,9 @@
 #pragma once
 // TAVPlayer: the non-visual player component. It creates a preview source for each file it opens,
-// configures it, and offers it to the filter graph it is registered with; the graph adds it when
+// configures it, and offers it to the pin graph it is registered with; the graph adds it when
 // activated and the player then renders its pins.
 #include "engine/preview/av_config.h"
-#include "engine/preview/filter_graph.h"
+#include "engine/preview/pin_graph.h"
 #include "engine/preview/push_source.h"
 
 #include <QObject>
@@ -53,8 +53,8 @@ public:
                               std::shared_ptr<TFFPushSource>* source);
     void UseSource(std::shared_ptr<TFFPushSource> source, const QString& file_name);
 
-    FilterGraph* GetFilterGraph() const { return graph_; }
-    void SetFilterGraph(FilterGraph* graph);
+    PinGraph* GetPinGraph() const { return graph_; }
+    void SetPinGraph(PinGraph* graph);
     QString VideoFilters() const { return video_filters_; }
     void SetVideoFilters(const QString& filters);
     QString AudioFilters() const { return audio_filters_; }
@@ -84,7 +84,7 @@ private:
     int ShowModeValue() const { return show_mode_; }
     void SetShowModeValue(int mode) { SetShowMode(static_cast<TAVShowMode>(mode)); }
 
-    FilterGraph* graph_ = nullptr;
+    PinGraph* graph_ = nullptr;
     QString video_filters_;
     QString audio_filters_;
     int loop_count_ = 1;

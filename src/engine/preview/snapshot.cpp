@@ -2,7 +2,7 @@
 
 #include "engine/media/ff_error.h"
 #include "engine/media/ff_handles.h"
-#include "engine/preview/filter_graph.h"
+#include "engine/preview/pin_graph.h"
 #include "engine/preview/push_source.h"
 #include "platform/error.h"
 
@@ -23,8 +23,8 @@ SnapshotPicture GrabPicture(const std::string& source_name, double seconds,
     bool got = false;
     SnapshotPicture result;
 
-    FilterGraph graph;
-    graph.SetClockMode(FilterGraph::ClockMode::None);
+    PinGraph graph;
+    graph.SetClockMode(PinGraph::ClockMode::None);
     graph.SetVideoPresenter([&](const PresentedPicture& p) {
         std::lock_guard lock(mutex);
         if (got)

@@ -20,7 +20,7 @@ class SourceStream;
 enum class FilterState { Stopped, Paused, Running };
 enum class GraphEvent { Complete, ErrorAbort };
 
-// Receives the events filters and renderers raise (the filter graph).
+// Receives the events filters and renderers raise (the pin graph).
 class EventSink {
 public:
     virtual ~EventSink() = default;

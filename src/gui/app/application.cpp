@@ -2,9 +2,9 @@
 
 #include "engine/audio_device/audio_device.h"
 #include "gui/app/gui_message_sink.h"
-#include "gui/i18n/translations.h"
 #include "gui/main/main_window.h"
 #include "platform/system_shutdown.h"
+#include "platform/translations.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -76,7 +76,7 @@ TFramePreview::TFramePreview(QWidget* parent) : QFrame(parent), player_(std::mak
 
     player_->setObjectName("plyPlayer");
     player_->SetDisableAudio(false);
-    player_->SetFilterGraph(&graph_);
+    player_->SetPinGraph(&graph_);
     graph_.SetVideoPresenter([window = video_window_](const PresentedPicture& p) { window->Present(p); });
     graph_.SetEventHandler(
         [this](const PreviewEvent& event) {
@@ -104,7 +104,7 @@ TFramePreview::~TFramePreview() {
     graph_.SetEventHandler(nullptr, std::chrono::milliseconds(0));
     graph_.SetActive(false);
     graph_.ClearGraph();
-    player_->SetFilterGraph(nullptr);
+    player_->SetPinGraph(nullptr);
 }
 
 void TFramePreview::CreateControls() {
@@ -167,8 +167,8 @@ void TFramePreview::CreateControls() {
     layout->addWidget(status_bar_);
 
     connect(act_play_, &QAction::triggered, this, [this] {
-        const FilterGraph::State state = graph_.GetState();
-        if (state == FilterGraph::State::Stopped || state == FilterGraph::State::Paused)
+        const PinGraph::State state = graph_.GetState();
+        if (state == PinGraph::State::Stopped || state == PinGraph::State::Paused)
             Play();
         else
             Pause();
@@ -377,7 +377,7 @@ void TFramePreview::SeekTo(RefTime position) {
 }
 
 void TFramePreview::StepFrame(int direction) {
-    if (graph_.GetState() != FilterGraph::State::Paused)
+    if (graph_.GetState() != PinGraph::State::Paused)
         return;
     const auto source = player_->Source();
     const RefTime frame = source ? source->FrameDuration() : 0;
@@ -399,7 +399,7 @@ void TFramePreview::FlushSeek() {
 
 void TFramePreview::keyPressEvent(QKeyEvent* event) {
     if ((event->key() == Qt::Key_Left || event->key() == Qt::Key_Right) &&
-        graph_.GetState() == FilterGraph::State::Paused) {
+        graph_.GetState() == PinGraph::State::Paused) {
         StepFrame(event->key() == Qt::Key_Left ? -1 : 1);
         event->accept();
         return;
@@ -412,11 +412,11 @@ void TFramePreview::OnPreviewEvent(const PreviewEvent& event) {
         return; // from a run that has been torn down
     switch (event.kind) {
     case PreviewEvent::Kind::Position:
-        if (graph_.GetState() == FilterGraph::State::Playing)
+        if (graph_.GetState() == PinGraph::State::Playing)
             ShowPosition(event.position);
         break;
     case PreviewEvent::Kind::EndOfStream:
-        if (graph_.GetState() != FilterGraph::State::Playing)
+        if (graph_.GetState() != PinGraph::State::Playing)
             break;
         // Rest on the last picture; Play starts again from the beginning.
         graph_.Pause();
@@ -426,7 +426,7 @@ void TFramePreview::OnPreviewEvent(const PreviewEvent& event) {
         emit StateChanged();
         break;
     case PreviewEvent::Kind::ErrorAbort:
-        if (graph_.GetState() == FilterGraph::State::Stopped)
+        if (graph_.GetState() == PinGraph::State::Stopped)
             break;
         graph_.Stop();
         at_end_ = false;
@@ -464,11 +464,10 @@ void TFramePreview::SetEndMark() {
 
 void TFramePreview::UpdateActions() {
     const bool active = graph_.Active();
-    const FilterGraph::State state = graph_.GetState();
-    const bool showing =
-        active && (state == FilterGraph::State::Paused || state == FilterGraph::State::Playing);
+    const PinGraph::State state = graph_.GetState();
+    const bool showing = active && (state == PinGraph::State::Paused || state == PinGraph::State::Playing);
     pnl_time_->setEnabled(showing);
-    const bool playing = state == FilterGraph::State::Playing;
+    const bool playing = state == PinGraph::State::Playing;
     act_play_->setEnabled(active);
     act_play_->setIcon(playing ? icon_pause_ : icon_play_);
     const QString hint = playing ? tr("Pause") : tr("Play");

@@ -7,7 +7,7 @@
 // worker and go straight to the video window; the graph's events (end of stream, a failure, the
 // position) arrive on its event thread and are queued to the GUI thread.
 #include "engine/preview/av_player.h"
-#include "engine/preview/filter_graph.h"
+#include "engine/preview/pin_graph.h"
 #include "engine/streams/stream.h"
 
 #include <QFrame>
@@ -68,7 +68,7 @@ public:
     // One picture forward or back; only while paused.
     void StepFrame(int direction);
 
-    FilterGraph& Graph() { return graph_; }
+    PinGraph& Graph() { return graph_; }
     TAVPlayer& Player() { return *player_; }
     TVideoWindow* VideoWindow() const { return video_window_; }
     TTimeTrackBar* TimeBar() const { return tb_time_; }
@@ -108,7 +108,7 @@ private:
     void FlushSeek();
     void CancelOpen();
 
-    FilterGraph graph_;
+    PinGraph graph_;
     std::unique_ptr<TAVPlayer> player_;
     TVideoWindow* video_window_ = nullptr;
     QStatusBar* status_bar_ = nullptr;

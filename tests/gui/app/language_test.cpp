@@ -1,7 +1,7 @@
 // The interface language: chosen from --lang or the locale, English loaded from the program's
 // own catalogue, and every text of the catalogues translated.
 #include "gui/app/application.h"
-#include "gui/i18n/translations.h"
+#include "platform/translations.h"
 #include "support/test_env.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The item models under Qt's model checker while the task layer changes them.
-#include "gui/i18n/translations.h"
 #include "gui/models/category_tree_model.h"
 #include "gui/models/task_list_model.h"
+#include "platform/translations.h"
 #include "store/persistent_manager.h"
 #include "support/test_env.h"
 #include "tasks/av_task.h"

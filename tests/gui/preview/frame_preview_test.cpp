@@ -75,14 +75,14 @@ TEST_F(FramePreviewTest, EnablingFollowsTheGraphFromIdleThroughPlayAndPause) {
     };
     check({"idle", false, false, false, "Play"});
     ASSERT_TRUE(Open(Media("h264_aac.mp4")));
-    EXPECT_EQ(frame->Graph().GetState(), FilterGraph::State::Stopped);
+    EXPECT_EQ(frame->Graph().GetState(), PinGraph::State::Stopped);
     // Nothing can be marked before a picture shows.
     check({"opened", true, false, false, "Play"});
     EXPECT_EQ(frame->TimeBar()->maximum(), 5);
     EXPECT_EQ(frame->TimeBar()->tickInterval(), 60);
 
     frame->PlayAction()->trigger();
-    EXPECT_EQ(frame->Graph().GetState(), FilterGraph::State::Playing);
+    EXPECT_EQ(frame->Graph().GetState(), PinGraph::State::Playing);
     check({"playing", true, true, true, "Pause"});
     RunEventsFor(std::chrono::milliseconds(600));
     EXPECT_TRUE(frame->VideoWindow()->HasPicture());
@@ -90,7 +90,7 @@ TEST_F(FramePreviewTest, EnablingFollowsTheGraphFromIdleThroughPlayAndPause) {
     EXPECT_TRUE(frame->StatusText().endsWith(" 影片长度: 0:00:05")) << frame->StatusText().toStdString();
 
     frame->PlayAction()->trigger();
-    EXPECT_EQ(frame->Graph().GetState(), FilterGraph::State::Paused);
+    EXPECT_EQ(frame->Graph().GetState(), PinGraph::State::Paused);
     check({"paused", true, true, true, "Play"});
     const RefTime paused_at = frame->Graph().CurrentPosition();
     EXPECT_GT(paused_at, 0);
@@ -241,14 +241,14 @@ TEST_F(FramePreviewTest, DraggingTheSliderSeeksAndTheEndRestsOnTheLastPicture) {
 
     QSignalSpy state(frame.get(), &TFramePreview::StateChanged);
     frame->Play();
-    ASSERT_TRUE(RunEventsUntil([&] { return frame->Graph().GetState() == FilterGraph::State::Paused; },
+    ASSERT_TRUE(RunEventsUntil([&] { return frame->Graph().GetState() == PinGraph::State::Paused; },
                                std::chrono::seconds(10)));
     EXPECT_EQ(frame->TimeBar()->value(), 5);
     EXPECT_EQ(frame->PlayAction()->toolTip(), "Play");
     // Play at the end starts again from the beginning.
     frame->Play();
     RunEventsFor(std::chrono::milliseconds(300));
-    EXPECT_EQ(frame->Graph().GetState(), FilterGraph::State::Playing);
+    EXPECT_EQ(frame->Graph().GetState(), PinGraph::State::Playing);
     EXPECT_LT(frame->Graph().CurrentPosition(), 2 * kSecond);
 }
 

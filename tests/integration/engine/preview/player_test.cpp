@@ -15,15 +15,15 @@ namespace vc::test {
 namespace {
 
 struct PlayerFixture {
-    FilterGraph graph;
+    PinGraph graph;
     TAVPlayer player;
     Recorder recorder;
-    explicit PlayerFixture(FilterGraph::ClockMode mode = FilterGraph::ClockMode::None) {
+    explicit PlayerFixture(PinGraph::ClockMode mode = PinGraph::ClockMode::None) {
         graph.SetClockMode(mode);
         graph.SetVideoPresenter([this](const PresentedPicture& p) { recorder.Picture(p); });
         graph.SetAudioPresenter([this](const PresentedAudio& a) { recorder.Audio(a); });
         player.setObjectName("plyPlayer");
-        player.SetFilterGraph(&graph);
+        player.SetPinGraph(&graph);
     }
     ~PlayerFixture() {
         graph.SetActive(false);
@@ -52,7 +52,7 @@ TEST(PreviewPlayer, OpenConfiguresTheSourceAndActivationRendersItsPins) {
     EXPECT_NEAR(duration, 2 * 5 * kUnitsPerSecond, kUnitsPerSecond / 5);
 
     f.graph.SetActive(true);
-    EXPECT_EQ(f.graph.GetState(), FilterGraph::State::Stopped);
+    EXPECT_EQ(f.graph.GetState(), PinGraph::State::Stopped);
     EXPECT_TRUE(source->GetPin(0)->IsConnected());
     EXPECT_TRUE(source->GetPin(1)->IsConnected());
     EXPECT_EQ(source->GetPin(0)->CurrentMediaType().subtype, SubType::RGB32);
@@ -89,16 +89,16 @@ TEST(PreviewPlayer, SameFilterTextIgnoringBlanksAndCaseLeavesTheSourceAlone) {
 }
 
 TEST(PreviewPlayer, UnreadableFileFailsAndDestroyedGraphIsForgotten) {
-    auto graph = std::make_unique<FilterGraph>();
+    auto graph = std::make_unique<PinGraph>();
     TAVPlayer player;
-    player.SetFilterGraph(graph.get());
+    player.SetPinGraph(graph.get());
     EXPECT_FALSE(player.Open(QString::fromStdString(Media("garbage.mp4").string())));
     EXPECT_TRUE(player.FileName().isEmpty());
     player.SetVideoFilters("nosuchfilter");
     EXPECT_FALSE(player.Open(QString::fromStdString(Media("h264_aac.mp4").string())));
     EXPECT_FALSE(player.Source()); // an error while opening releases the source
     graph.reset();
-    EXPECT_EQ(player.GetFilterGraph(), nullptr);
+    EXPECT_EQ(player.GetPinGraph(), nullptr);
 }
 
 // A stream over a file, the way a DVD title is read.
@@ -133,7 +133,7 @@ TEST(PreviewPlayer, PlaysStreamSources) {
 }
 
 TEST(PreviewPlayer, PicturesArePresentedAtTheirTimeOnTheClock) {
-    PlayerFixture f(FilterGraph::ClockMode::Reference);
+    PlayerFixture f(PinGraph::ClockMode::Reference);
     ASSERT_TRUE(f.player.Open(QString::fromStdString(Media("h264_aac.mp4").string())));
     f.graph.SetActive(true);
     f.graph.Pause();

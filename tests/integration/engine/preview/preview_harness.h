@@ -1,6 +1,6 @@
 #pragma once
 // A preview pipeline with recording renderers, for the playback tests.
-#include "engine/preview/filter_graph.h"
+#include "engine/preview/pin_graph.h"
 #include "engine/preview/push_source.h"
 
 #include <chrono>
@@ -83,7 +83,7 @@ public:
                       const std::function<void(TFFPushSource&)>& configure = nullptr, bool clocked = false,
                       bool keep_bytes = false) {
         recorder.keep_bytes = keep_bytes;
-        graph.SetClockMode(clocked ? FilterGraph::ClockMode::Reference : FilterGraph::ClockMode::None);
+        graph.SetClockMode(clocked ? PinGraph::ClockMode::Reference : PinGraph::ClockMode::None);
         graph.SetVideoPresenter([this](const PresentedPicture& p) { recorder.Picture(p); });
         graph.SetAudioPresenter([this](const PresentedAudio& a) { recorder.Audio(a); });
         source = std::make_shared<TFFPushSource>();
@@ -108,7 +108,7 @@ public:
         return graph.WaitForCompletion(timeout);
     }
 
-    FilterGraph graph;
+    PinGraph graph;
     std::shared_ptr<TFFPushSource> source;
     Recorder recorder;
     HResult load_result = E_FAIL;

@@ -26,15 +26,15 @@ public:
     virtual void GraphDestroyed() {}
 };
 
-class FilterGraph final : public EventSink {
+class PinGraph final : public EventSink {
 public:
     enum class State { Inactive, Stopped, Paused, Playing };
     enum class ClockMode { Reference, None };
 
-    FilterGraph();
-    ~FilterGraph() override;
-    FilterGraph(const FilterGraph&) = delete;
-    FilterGraph& operator=(const FilterGraph&) = delete;
+    PinGraph();
+    ~PinGraph() override;
+    PinGraph(const PinGraph&) = delete;
+    PinGraph& operator=(const PinGraph&) = delete;
 
     // Where pictures and PCM go once presented (the GUI paints; tests record). Set before Render.
     void SetVideoPresenter(VideoRenderer::Presenter presenter);

@@ -1,10 +1,10 @@
-#include "engine/preview/filter_graph.h"
+#include "engine/preview/pin_graph.h"
 
 #include <algorithm>
 
 namespace vc {
 
-FilterGraph::FilterGraph()
+PinGraph::PinGraph()
     : events_([this]() -> std::optional<RefTime> {
           if (!playing_)
               return std::nullopt;
@@ -15,7 +15,7 @@ FilterGraph::FilterGraph()
           return CurrentPositionLocked();
       }) {}
 
-FilterGraph::~FilterGraph() {
+PinGraph::~PinGraph() {
     events_.SetHandler(nullptr, std::chrono::milliseconds(0));
     SetActive(false);
     ClearGraph();
@@ -24,33 +24,33 @@ FilterGraph::~FilterGraph() {
         p->GraphDestroyed();
 }
 
-void FilterGraph::SetVideoPresenter(VideoRenderer::Presenter presenter) {
+void PinGraph::SetVideoPresenter(VideoRenderer::Presenter presenter) {
     std::lock_guard lock(mutex_);
     video_presenter_ = std::move(presenter);
 }
 
-void FilterGraph::SetAudioPresenter(AudioRenderer::Presenter presenter) {
+void PinGraph::SetAudioPresenter(AudioRenderer::Presenter presenter) {
     std::lock_guard lock(mutex_);
     audio_presenter_ = std::move(presenter);
 }
 
-void FilterGraph::SetClockMode(ClockMode mode) {
+void PinGraph::SetClockMode(ClockMode mode) {
     std::lock_guard lock(mutex_);
     clock_mode_ = mode;
 }
 
-void FilterGraph::RegisterProvider(FilterProvider* provider) {
+void PinGraph::RegisterProvider(FilterProvider* provider) {
     std::lock_guard lock(mutex_);
     if (std::find(providers_.begin(), providers_.end(), provider) == providers_.end())
         providers_.push_back(provider);
 }
 
-void FilterGraph::UnregisterProvider(FilterProvider* provider) {
+void PinGraph::UnregisterProvider(FilterProvider* provider) {
     std::lock_guard lock(mutex_);
     providers_.erase(std::remove(providers_.begin(), providers_.end(), provider), providers_.end());
 }
 
-void FilterGraph::SetActive(bool active) {
+void PinGraph::SetActive(bool active) {
     std::lock_guard lock(mutex_);
     if (active == active_)
         return;
@@ -84,17 +84,17 @@ void FilterGraph::SetActive(bool active) {
     state_ = State::Inactive;
 }
 
-bool FilterGraph::Active() const {
+bool PinGraph::Active() const {
     std::lock_guard lock(mutex_);
     return active_;
 }
 
-FilterGraph::State FilterGraph::GetState() const {
+PinGraph::State PinGraph::GetState() const {
     std::lock_guard lock(mutex_);
     return state_;
 }
 
-const ReferenceClock* FilterGraph::ClockLocked() const {
+const ReferenceClock* PinGraph::ClockLocked() const {
     if (clock_mode_ == ClockMode::None)
         return nullptr;
     for (const auto& c : connections_)
@@ -103,14 +103,14 @@ const ReferenceClock* FilterGraph::ClockLocked() const {
     return &monotonic_clock_;
 }
 
-TBCSourceSeeking* FilterGraph::SeekingLocked() const {
+TBCSourceSeeking* PinGraph::SeekingLocked() const {
     for (const auto& f : filters_)
         if (auto* s = dynamic_cast<TBCSourceSeeking*>(f.get()))
             return s;
     return nullptr;
 }
 
-void FilterGraph::StopLocked() {
+void PinGraph::StopLocked() {
     // Renderers first: that releases a pin worker waiting in a renderer, so it can end.
     for (auto& c : connections_)
         c.renderer->Stop();
@@ -123,7 +123,7 @@ void FilterGraph::StopLocked() {
         state_ = State::Stopped;
 }
 
-void FilterGraph::ResetEventsLocked() {
+void PinGraph::ResetEventsLocked() {
     {
         std::lock_guard events(event_mutex_);
         completed_ = 0;
@@ -133,7 +133,7 @@ void FilterGraph::ResetEventsLocked() {
     events_.DropQueued();
 }
 
-void FilterGraph::PauseLocked() {
+void PinGraph::PauseLocked() {
     const ReferenceClock* clock = ClockLocked();
     if (state_ == State::Playing)
         paused_at_ = clock ? clock->Now() - start_time_ : 0;
@@ -147,7 +147,7 @@ void FilterGraph::PauseLocked() {
     playing_ = false;
 }
 
-void FilterGraph::RunLocked() {
+void PinGraph::RunLocked() {
     const ReferenceClock* clock = ClockLocked();
     start_time_ = clock ? clock->Now() - paused_at_ : 0;
     for (auto& c : connections_) {
@@ -160,7 +160,7 @@ void FilterGraph::RunLocked() {
     playing_ = true;
 }
 
-bool FilterGraph::Play() {
+bool PinGraph::Play() {
     std::lock_guard lock(mutex_);
     if (!active_)
         return false;
@@ -170,7 +170,7 @@ bool FilterGraph::Play() {
     return true;
 }
 
-bool FilterGraph::Pause() {
+bool PinGraph::Pause() {
     std::lock_guard lock(mutex_);
     if (!active_)
         return false;
@@ -178,7 +178,7 @@ bool FilterGraph::Pause() {
     return true;
 }
 
-bool FilterGraph::Stop() {
+bool PinGraph::Stop() {
     std::lock_guard lock(mutex_);
     if (!active_)
         return false;
@@ -186,14 +186,14 @@ bool FilterGraph::Stop() {
     return true;
 }
 
-void FilterGraph::ClearGraph() {
+void PinGraph::ClearGraph() {
     std::lock_guard lock(mutex_);
     StopLocked();
     while (!filters_.empty())
         RemoveFilterLocked(filters_.back());
 }
 
-HResult FilterGraph::AddFilter(const std::shared_ptr<BaseFilter>& filter) {
+HResult PinGraph::AddFilter(const std::shared_ptr<BaseFilter>& filter) {
     if (!filter)
         return E_POINTER;
     std::lock_guard lock(mutex_);
@@ -209,13 +209,13 @@ HResult FilterGraph::AddFilter(const std::shared_ptr<BaseFilter>& filter) {
     return S_OK;
 }
 
-HResult FilterGraph::RemoveFilter(const std::shared_ptr<BaseFilter>& filter) {
+HResult PinGraph::RemoveFilter(const std::shared_ptr<BaseFilter>& filter) {
     std::lock_guard lock(mutex_);
     RemoveFilterLocked(filter);
     return S_OK;
 }
 
-void FilterGraph::RemoveFilterLocked(const std::shared_ptr<BaseFilter>& filter) {
+void PinGraph::RemoveFilterLocked(const std::shared_ptr<BaseFilter>& filter) {
     auto it = std::find(filters_.begin(), filters_.end(), filter);
     if (it == filters_.end())
         return;
@@ -243,7 +243,7 @@ void FilterGraph::RemoveFilterLocked(const std::shared_ptr<BaseFilter>& filter) 
     filters_.erase(std::find(filters_.begin(), filters_.end(), filter));
 }
 
-HResult FilterGraph::Render(SourceStream* pin) {
+HResult PinGraph::Render(SourceStream* pin) {
     if (!pin)
         return E_POINTER;
     std::lock_guard lock(mutex_);
@@ -265,8 +265,7 @@ HResult FilterGraph::Render(SourceStream* pin) {
     return S_OK;
 }
 
-HResult FilterGraph::SetPositions(RefTime* current, uint32_t current_flags, RefTime* stop,
-                                  uint32_t stop_flags) {
+HResult PinGraph::SetPositions(RefTime* current, uint32_t current_flags, RefTime* stop, uint32_t stop_flags) {
     std::lock_guard lock(mutex_);
     TBCSourceSeeking* seeking = SeekingLocked();
     if (!seeking)
@@ -287,12 +286,12 @@ HResult FilterGraph::SetPositions(RefTime* current, uint32_t current_flags, RefT
     return hr;
 }
 
-RefTime FilterGraph::CurrentPosition() const {
+RefTime PinGraph::CurrentPosition() const {
     std::lock_guard lock(mutex_);
     return CurrentPositionLocked();
 }
 
-RefTime FilterGraph::CurrentPositionLocked() const {
+RefTime PinGraph::CurrentPositionLocked() const {
     const ReferenceClock* clock = ClockLocked();
     RefTime played = paused_at_;
     if (state_ == State::Playing && clock)
@@ -307,7 +306,7 @@ RefTime FilterGraph::CurrentPositionLocked() const {
     return position;
 }
 
-RefTime FilterGraph::Duration() const {
+RefTime PinGraph::Duration() const {
     std::lock_guard lock(mutex_);
     RefTime d = 0;
     if (TBCSourceSeeking* s = SeekingLocked())
@@ -315,7 +314,7 @@ RefTime FilterGraph::Duration() const {
     return d;
 }
 
-bool FilterGraph::WaitForCompletion(std::chrono::milliseconds timeout, HResult* result) {
+bool PinGraph::WaitForCompletion(std::chrono::milliseconds timeout, HResult* result) {
     size_t renderers = 0;
     {
         std::lock_guard lock(mutex_);
@@ -330,11 +329,11 @@ bool FilterGraph::WaitForCompletion(std::chrono::milliseconds timeout, HResult* 
     return done;
 }
 
-void FilterGraph::SetEventHandler(PreviewEventHandler handler, std::chrono::milliseconds tick_interval) {
+void PinGraph::SetEventHandler(PreviewEventHandler handler, std::chrono::milliseconds tick_interval) {
     events_.SetHandler(std::move(handler), tick_interval);
 }
 
-void FilterGraph::NotifyEvent(GraphEvent event, HResult param, const std::string& message) {
+void PinGraph::NotifyEvent(GraphEvent event, HResult param, const std::string& message) {
     // Called on a pin's worker or the decoding thread: only the event lock is taken here, never
     // the graph's, which a caller stopping the graph holds while it waits for those threads.
     std::optional<PreviewEvent> owner_event;

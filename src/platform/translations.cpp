@@ -1,4 +1,4 @@
-#include "gui/i18n/translations.h"
+#include "platform/translations.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
