@@ -2,7 +2,7 @@
 SHELL := /bin/bash
 
 # Every Debian package the build, the tests and the benchmarks need.
-PACKAGES := build-essential cmake ninja-build pkg-config \
+PACKAGES := build-essential cmake ninja-build pkg-config ccache \
 	ffmpeg libavcodec-dev libavformat-dev libavfilter-dev libswscale-dev libswresample-dev \
 	libavutil-dev libavdevice-dev \
 	qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev \
