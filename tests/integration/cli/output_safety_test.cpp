@@ -72,9 +72,11 @@ TEST_P(OutputSafety, TheEarlierFileIsUnchangedAndTheExitCodeIsNotZero) {
     for (const auto& k : c.kept)
         EXPECT_EQ(ReadAll(dir_ / k), "an earlier file: " + k) << k << "\n" << err;
     // Nothing of the run is left under an output's own name: no empty placeholder.
-    for (const auto& e : std::filesystem::recursive_directory_iterator(dir_.path()))
-        if (e.is_regular_file())
+    for (const auto& e : std::filesystem::recursive_directory_iterator(dir_.path())) {
+        if (e.is_regular_file()) {
             EXPECT_GT(e.file_size(), 0u) << e.path();
+        }
+    }
     if (c.full_disk) {
         EXPECT_NE(err.find((dir_ / "full/out.mp4").string()), std::string::npos) << err;
         EXPECT_NE(err.find("No space left on device"), std::string::npos) << err;
@@ -82,27 +84,29 @@ TEST_P(OutputSafety, TheEarlierFileIsUnchangedAndTheExitCodeIsNotZero) {
     }
 }
 
-const std::vector<std::string> kBatch{"batch",   "--profile", "MPEG-4 Video (*.mp4)", "-o", "%out",
-                                      "%a1.mp4", "%a2.mp4"};
+const std::vector<std::string> kBatch{
+    "batch",   "--profile", "MPEG-4 Video (*.mp4)", "--profile-category", "MP4", "-o", "%out",
+    "%a1.mp4", "%a2.mp4"};
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, OutputSafety,
-    ::testing::Values(
-        SafetyCase{"bad filter",
-                   Ending::Exit,
-                   {"convert", "@clip", "--vf", "nosuchfilter", "-o", "%out.mkv"},
-                   {"out.mkv"}},
-        SafetyCase{"bad map",
-                   Ending::Exit,
-                   {"convert", "@clip", "--copy", "--map", "0=7", "-o", "%out.mkv"},
-                   {"out.mkv"}},
-        SafetyCase{"full disk",
-                   Ending::Exit,
-                   {"convert", "@clip", "--profile", "MPEG-4 Video (*.mp4)", "-o", "%full/out.mp4"},
-                   {"full/out.mp4"},
-                   true},
-        SafetyCase{"Ctrl+C with a task waiting", Ending::CtrlC, kBatch, {"out/a1.mp4", "out/a2.mp4"}},
-        SafetyCase{"SIGKILL mid-batch", Ending::Kill, kBatch, {"out/a1.mp4", "out/a2.mp4"}}));
+    ::testing::Values(SafetyCase{"bad filter",
+                                 Ending::Exit,
+                                 {"convert", "@clip", "--vf", "nosuchfilter", "-o", "%out.mkv"},
+                                 {"out.mkv"}},
+                      SafetyCase{"bad map",
+                                 Ending::Exit,
+                                 {"convert", "@clip", "--copy", "--map", "0=7", "-o", "%out.mkv"},
+                                 {"out.mkv"}},
+                      SafetyCase{"full disk",
+                                 Ending::Exit,
+                                 {"convert", "@clip", "--profile", "MPEG-4 Video (*.mp4)",
+                                  "--profile-category", "MP4", "-o", "%full/out.mp4"},
+                                 {"full/out.mp4"},
+                                 true},
+                      SafetyCase{
+                          "Ctrl+C with a task waiting", Ending::CtrlC, kBatch, {"out/a1.mp4", "out/a2.mp4"}},
+                      SafetyCase{"SIGKILL mid-batch", Ending::Kill, kBatch, {"out/a1.mp4", "out/a2.mp4"}}));
 
 TEST_F(TaskCliTest, ARunThatEndsWellReplacesTheEarlierFileAndAStoppedOnePlays) {
     const auto clip = MakeClip("a1.mp4", 2);
@@ -115,8 +119,8 @@ TEST_F(TaskCliTest, ARunThatEndsWellReplacesTheEarlierFileAndAStoppedOnePlays) {
     WriteAll(dir_ / "stopped.mp4", "an earlier file");
     QProcess p;
     p.start(QString::fromStdString(VconvPath().string()),
-            {"convert", QString::fromStdString(long_clip.string()), "--profile", "MPEG-4 Video (*.mp4)", "-o",
-             QString::fromStdString((dir_ / "stopped.mp4").string())});
+            {"convert", QString::fromStdString(long_clip.string()), "--profile", "MPEG-4 Video (*.mp4)",
+             "--profile-category", "MP4", "-o", QString::fromStdString((dir_ / "stopped.mp4").string())});
     ASSERT_TRUE(p.waitForStarted());
     std::this_thread::sleep_for(std::chrono::milliseconds(2500));
     ::kill(static_cast<pid_t>(p.processId()), SIGINT);
