@@ -1,5 +1,6 @@
 // An existing file of an output's name survives every conversion that fails or is cut short, and
 // a run that ends well (finished or stopped) puts a playable file in its place.
+#include "platform/user_folders.h"
 #include "tasks_cli_fixture.h"
 
 #include <gtest/gtest.h>
@@ -43,7 +44,7 @@ class OutputSafety : public TaskCliTest, public ::testing::WithParamInterface<Sa
 TEST_P(OutputSafety, TheEarlierFileIsUnchangedAndTheExitCodeIsNotZero) {
     const SafetyCase& c = GetParam();
     SetSlots(1);
-    const auto clip = MakeClip("a1.mp4", 8);
+    const auto clip = MakeClip("a1.mp4", 60); // long enough to be converting when the signal comes
     std::filesystem::copy_file(clip, dir_ / "a2.mp4");
     if (c.full_disk) {
         std::filesystem::create_directories(dir_ / "full");
@@ -68,12 +69,19 @@ TEST_P(OutputSafety, TheEarlierFileIsUnchangedAndTheExitCodeIsNotZero) {
     }
     ASSERT_TRUE(p.waitForFinished(120000));
     const std::string err = p.readAllStandardError().toStdString();
+    // Ctrl+C stops the converting task the way the stop button does: its file is finished and
+    // replaces the earlier one (it plays); the waiting task's earlier file is what must survive.
+    if (c.ending == Ending::CtrlC) {
+        EXPECT_TRUE(DecodesCleanly(dir_ / "out/a1.mp4")) << err;
+    }
     EXPECT_TRUE(p.exitStatus() == QProcess::CrashExit || p.exitCode() != 0) << err;
     for (const auto& k : c.kept)
         EXPECT_EQ(ReadAll(dir_ / k), "an earlier file: " + k) << k << "\n" << err;
-    // Nothing of the run is left under an output's own name: no empty placeholder.
+    // Nothing of the run is left under an output's own name: no empty placeholder. (The program's
+    // own folder, with its lock files, lives in the test folder too and is not looked at.)
+    const std::string own_folder = GetAppDataFolder().toStdString();
     for (const auto& e : std::filesystem::recursive_directory_iterator(dir_.path())) {
-        if (e.is_regular_file()) {
+        if (e.is_regular_file() && e.path().string().rfind(own_folder, 0) != 0) {
             EXPECT_GT(e.file_size(), 0u) << e.path();
         }
     }
@@ -104,8 +112,7 @@ INSTANTIATE_TEST_SUITE_P(
                                   "--profile-category", "MP4", "-o", "%full/out.mp4"},
                                  {"full/out.mp4"},
                                  true},
-                      SafetyCase{
-                          "Ctrl+C with a task waiting", Ending::CtrlC, kBatch, {"out/a1.mp4", "out/a2.mp4"}},
+                      SafetyCase{"Ctrl+C with a task waiting", Ending::CtrlC, kBatch, {"out/a2.mp4"}},
                       SafetyCase{"SIGKILL mid-batch", Ending::Kill, kBatch, {"out/a1.mp4", "out/a2.mp4"}}));
 
 TEST_F(TaskCliTest, ARunThatEndsWellReplacesTheEarlierFileAndAStoppedOnePlays) {
