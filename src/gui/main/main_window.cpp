@@ -9,6 +9,7 @@
 #include "gui/models/category_tree_model.h"
 #include "gui/models/status_icons.h"
 #include "gui/models/task_list_model.h"
+#include "gui/widgets/busy_cursor.h"
 #include "model/settings/configuration.h"
 #include "platform/message_boxes.h"
 #include "platform/shell.h"
@@ -35,15 +36,6 @@ namespace {
 bool IsActive(TAVTaskStatus status) {
     return status == TConversionSettings::stRunning || status == TConversionSettings::stPaused;
 }
-
-// A busy cursor while the store is read on the main thread.
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 // Runs a user action; what it throws is shown in the error box and the window stays usable.
 template <typename F> void Guarded(F&& action) {

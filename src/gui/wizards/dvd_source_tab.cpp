@@ -4,6 +4,7 @@
 #include "engine/dvd/dvd_stream.h"
 #include "engine/streams/stream_source.h"
 #include "gui/preview/frame_preview.h"
+#include "gui/widgets/busy_cursor.h"
 #include "gui/widgets/dvd_combo.h"
 #include "model/settings/conversion_settings.h"
 #include "platform/message_boxes.h"
@@ -20,14 +21,6 @@
 namespace vc::gui {
 
 namespace {
-
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 QComboBox* PickList(const char* name, QWidget* parent) {
     auto* box = new QComboBox(parent);

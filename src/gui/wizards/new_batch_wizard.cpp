@@ -1,6 +1,7 @@
 #include "gui/wizards/new_batch_wizard.h"
 
 #include "engine/options/convert_options.h"
+#include "gui/widgets/busy_cursor.h"
 #include "gui/widgets/virtual_tree_edit.h"
 #include "gui/wizards/file_chooser.h"
 #include "gui/wizards/file_edit.h"
@@ -105,7 +106,7 @@ void TFormNewBatch::AddFiles(const QStringList& paths) {
     for (const QString& path : paths) {
         const QFileInfo info(path);
         if (info.isDir()) {
-            QApplication::setOverrideCursor(Qt::WaitCursor); // a large folder takes a moment
+            const BusyCursor busy; // a large folder takes a moment
             QStringList found;
             QDirIterator it(path, QDir::Files | QDir::Readable, QDirIterator::Subdirectories);
             while (it.hasNext()) {
@@ -115,7 +116,6 @@ void TFormNewBatch::AddFiles(const QStringList& paths) {
             }
             std::sort(found.begin(), found.end());
             lstFiles->addItems(found);
-            QApplication::restoreOverrideCursor();
         } else if (info.isFile()) {
             lstFiles->addItem(QDir::toNativeSeparators(info.absoluteFilePath()));
         }
