@@ -118,21 +118,40 @@ std::string RotationFilter(int degrees) {
 
 namespace {
 
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
 // Splits at the separators in `separators` that stand outside quotes and escapes; the separators
-// are kept with the piece before them.
+// are kept with the piece before them. Quotes and escapes are read as the graph parser reads them:
+// a backslash outside quotes takes the next character as it is, while between quotes everything up
+// to the next quote is plain text, a backslash included (so "'it\'\''s'" is one quoted "it\", an
+// escaped quote and a quoted "s"). A legacy subtitle fragment holds its file names unescaped, so it
+// runs to its "#enc$1" whatever characters they hold.
 std::vector<std::string_view> SplitTopLevel(std::string_view text, std::string_view separators) {
+    constexpr std::string_view ass_head = "ass=filename$";
+    constexpr std::string_view ass_tail = "#enc$1";
     std::vector<std::string_view> pieces;
     size_t start = 0;
     bool quoted = false;
+    bool piece_start = true; // nothing but blanks since the last separator
     for (size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c == '\\') {
+        const char c = text[i];
+        const bool first = piece_start && !IsBlank(c);
+        piece_start = piece_start && IsBlank(c);
+        if (quoted) {
+            quoted = c != '\'';
+        } else if (first && text.substr(i).starts_with(ass_head) &&
+                   text.find(ass_tail, i) != std::string_view::npos) {
+            i = text.find(ass_tail, i) + ass_tail.size() - 1;
+        } else if (c == '\\') {
             ++i;
         } else if (c == '\'') {
-            quoted = !quoted;
-        } else if (!quoted && separators.find(c) != std::string_view::npos) {
+            quoted = true;
+        } else if (separators.find(c) != std::string_view::npos) {
             pieces.push_back(text.substr(start, i + 1 - start));
             start = i + 1;
+            piece_start = true;
         }
     }
     pieces.push_back(text.substr(start));

@@ -111,14 +111,6 @@ TEST_F(ReadmeExamples, RunAsWritten) {
             continue;
         }
         const ProcessResult r = shell(command);
-        // Known to fail until the overlay text's escaping works with the rotation: it may fail only
-        // in that known way (remove this once it converts).
-        if (command.find("--text") != std::string::npos && command.find("--rotate") != std::string::npos &&
-            r.exit_code != 0) {
-            EXPECT_NE(r.err.find("No such filter: 'mp'"), std::string::npos) << r.err;
-            ++ran;
-            continue;
-        }
         EXPECT_EQ(r.exit_code, 0) << r.err;
         ++ran;
     }

@@ -31,6 +31,13 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"mp=rotate=45", "rotate=45*PI/180:fillcolor=black"},
                       Case{" vflip,hflip ,mp=rotate=90", " vflip,hflip ,transpose=clock"},
                       Case{"vflip", "vflip"},
+                      // Between quotes a backslash is text and the next quote ends them.
+                      Case{"drawtext=text='it\\'\\''s \\, x',mp=rotate=90",
+                           "drawtext=text='it\\'\\''s \\, x',transpose=clock"},
+                      // A legacy subtitle fragment's file names are not escaped: it runs to "#enc$1".
+                      Case{"ass=filename$/tmp/it's, a.srt#font$#color$0xff000000#enc$1,mp=rotate=90",
+                           "subtitles=filename=/tmp/it\\\\\\\'s\\, "
+                           "a.srt:force_style=PrimaryColour=&H000000FF,transpose=clock"},
                       // Colour 0xff000000 is pure red; no font file given.
                       Case{"ass=filename$/tmp/s.srt#font$#color$0xff000000#enc$1",
                            "subtitles=filename=/tmp/s.srt:force_style=PrimaryColour=&H000000FF"},
