@@ -1,13 +1,16 @@
 // vconv config: shows the application settings (Config.Xml) and changes them.
 #include "cli/commands.h"
 
+#include "engine/options/option_bounds.h"
 #include "model/settings/configuration.h"
+#include "platform/process_priority.h"
 
 #include <QCommandLineParser>
 #include <QDir>
 #include <QStringList>
 #include <cstdio>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <string>
 
@@ -72,7 +75,7 @@ std::string Apply(TAVConfiguration& c, const QString& assignment) {
     const QString name = assignment.left(eq).trimmed();
     const QString value = assignment.mid(eq + 1);
     auto is = [&](const char* n) { return name.compare(QLatin1String(n), Qt::CaseInsensitive) == 0; };
-    auto bad = [&](const char* expected) {
+    auto bad = [&](const std::string& expected) {
         return name.toStdString() + " takes " + expected + ", not '" + value.toStdString() + "'";
     };
     if (is("OutputFolder")) {
@@ -89,12 +92,16 @@ std::string Apply(TAVConfiguration& c, const QString& assignment) {
         else
             c.SetShutdownWhenDone(*v);
     } else if (is("PerformanceOptions.ThreadCount")) {
-        const auto v = ParseInt(value, 0, 32);
+        // The range the conversions use (option_bounds.h).
+        const auto v = ParseInt(value, 0, kMaxThreadCount);
         if (!v)
-            return bad("a whole number from 0 (automatic) to 32");
+            return bad("a whole number from 0 (automatic) to " + std::to_string(kMaxThreadCount));
         c.PerformanceOptions()->SetThreadCount(*v);
     } else if (is("PerformanceOptions.ThreadPrority")) {
-        const auto v = ParseInt(value, 0, 5);
+        // The levels the process priority knows.
+        auto v = ParseInt(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+        if (v && !NiceValueForPriorityLevel(*v))
+            v.reset();
         if (!v)
             return bad("a priority level from 0 to 5");
         c.PerformanceOptions()->SetThreadPrority(*v);

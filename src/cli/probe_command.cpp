@@ -7,6 +7,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -14,7 +15,9 @@ extern "C" {
 #include <libavutil/log.h>
 }
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace vc::cli {
 
@@ -26,7 +29,8 @@ const char* kProbeDescription =
     "and bit rate (for PCM: sample rate x channels x bits per sample).\n"
     "\n"
     "A file is accepted when it opens and has a video or an audio stream. Otherwise the reason\n"
-    "goes to stderr (\"Invalid Video/Audio File\" when the file is missing or has neither).\n"
+    "goes to stderr with the file's name (\"Invalid Video/Audio File\" when the file is missing or\n"
+    "has neither).\n"
     "\n"
     "Exit codes: 0 accepted, 1 rejected, 2 usage error.\n"
     "\n"
@@ -105,7 +109,9 @@ int RunProbeCommand(int argc, char** argv) {
         return 1;
     }
     if (!probe.HasVideo() && !probe.HasAudio()) {
-        std::fprintf(stderr, "Invalid Video/Audio File\n");
+        const bool missing = !QFileInfo::exists(file) && !file.contains(QLatin1String("://"));
+        std::fprintf(stderr, "Invalid Video/Audio File: %s: %s\n", file.toLocal8Bit().constData(),
+                     missing ? std::strerror(ENOENT) : "no video or audio stream");
         return 1;
     }
     if (parser.isSet(json))

@@ -150,6 +150,8 @@ private:
     void NewSubtitleStream(OutputFile& of, int file_index);
     OutputStream& NewOutputStream(OutputFile& of, int file_index, const AVCodec* encoder, AVMediaType type);
     const AVCodec* ChooseEncoder(OutputFile& of, AVMediaType type, const QString& name, bool copy);
+    // Refuses maps that name a missing stream or whose number is not that of the output streams.
+    void CheckStreamMaps() const;
     void MapStreams();
     // Whether `ist` is a cover picture (a still stored as a one-frame video) that output file
     // `file_index` leaves out of its automatic mapping: it stays a cover only where the output
@@ -178,6 +180,9 @@ private:
     PacketPtr out_packet_; // the copy step's output packet
     std::unique_ptr<FramePaths> frame_paths_;
 };
+
+// Muxers that store a cover picture as a video stream and whose default picture encoder suits one.
+bool MuxerKeepsCovers(const char* muxer);
 
 // The video encoder buffer size of the process: only grows (6 × width × height + 1664 for each
 // video output seen).

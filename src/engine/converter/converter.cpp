@@ -389,8 +389,10 @@ void TAVConverter::DoStopped() {
     owner_calls_.Post([this] { emit OnStopped(); });
 }
 
+// The library's last line, when there is one, follows the message after a colon.
 void TAVConverter::ShowLastError() {
-    const QString text = QString::fromStdString(LastError() + ":" + LastLog());
+    const std::string log = LastLog();
+    const QString text = QString::fromStdString(log.empty() ? LastError() : LastError() + ":" + log);
     owner_calls_.Post([this, text] { PresentRunError(text); });
 }
 

@@ -2,6 +2,7 @@
 // position, and one input-stream record per stream with the decoder it will use.
 #include "engine/converter/conversion_engine.h"
 #include "engine/converter/converter.h"
+#include "engine/media/ff_error.h"
 #include "engine/options/option_bounds.h"
 #include "platform/error.h"
 
@@ -41,6 +42,20 @@ AVCodecID FindCodec(const std::string& name, AVMediaType type, bool encoder) {
     return codec->id;
 }
 
+namespace {
+
+// Names only the formats that were given: "Unknown input X or Output format Y", "Unknown
+// Output format Y", "Unknown input X".
+std::string UnknownFormatsText(const std::string& in, const std::string& out) {
+    if (out.empty())
+        return "Unknown input " + in;
+    if (in.empty())
+        return "Unknown Output format " + out;
+    return "Unknown input " + in + " or Output format " + out;
+}
+
+} // namespace
+
 void ConversionEngine::ResolveFormats() {
     const std::string in = options_.InputFormat().toStdString();
     const std::string out = options_.OutputFormat().toStdString();
@@ -49,7 +64,7 @@ void ConversionEngine::ResolveFormats() {
     memory_.input_format = in.empty() ? nullptr : av_find_input_format(in.c_str());
     memory_.output_format = out.empty() ? nullptr : av_guess_format(out.c_str(), nullptr, nullptr);
     if (!memory_.input_format && !memory_.output_format)
-        throw Error(Format("Unknown input %s or Output format %s", in.c_str(), out.c_str()));
+        throw Error(UnknownFormatsText(in, out));
 }
 
 void ConversionEngine::OpenInput(int index) {
@@ -85,7 +100,7 @@ void ConversionEngine::OpenInput(int index) {
     InputFile file;
     const int rc = vc::OpenInput(file.ctx, url, memory_.input_format, format_options.address());
     if (rc < 0)
-        throw Error(Format("Could not open file:%s error(%d)!", url.c_str(), rc));
+        throw Error("Could not open file: " + url + ": " + FfErrorText(rc));
     format_options.Clear(); // what the demuxer did not take is of no use
     AVFormatContext* ic = file.ctx.get();
     TagLogTarget(ic, &owner_);
@@ -117,7 +132,7 @@ void ConversionEngine::OpenInput(int index) {
         probe_options[i] = Dictionary(probe_array[i]); // the library may have replaced them
     if (probe < 0) {
         file.ctx.Reset();
-        throw Error(Format("Could not find codec parameters:%d!", probe));
+        throw Error("Could not find codec parameters of " + url + ": " + FfErrorText(probe));
     }
 
     const int64_t start = options_.StartTime();

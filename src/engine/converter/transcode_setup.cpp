@@ -113,9 +113,7 @@ bool ConversionEngine::CoverLeftOut(const InputStream& ist, int file_index) cons
     if (!(ist.st->disposition & AV_DISPOSITION_ATTACHED_PIC) || !stream_maps_.empty() ||
         options_.VideoOptions()->VideoStreamCopy())
         return false;
-    // Muxers that store a cover and whose default picture encoder suits one.
-    const char* muxer = output_files_[file_index].ctx->oformat->name;
-    return std::strcmp(muxer, "mp3") != 0 && std::strcmp(muxer, "flac") != 0;
+    return !MuxerKeepsCovers(output_files_[file_index].ctx->oformat->name);
 }
 
 void ConversionEngine::MapStreams() {
@@ -397,13 +395,7 @@ bool ConversionEngine::SetupTranscode() {
         for (auto& ost : of.streams)
             output_streams_.push_back(ost.get());
     }
-    if (!stream_maps_.empty() && stream_maps_.size() != output_streams_.size())
-        throw Error("Number of stream maps must match number of output streams");
-    for (const auto& e : stream_maps_) {
-        if (e.file_index < 0 || e.file_index >= static_cast<int>(input_files_.size()) || e.stream_index < 0 ||
-            e.stream_index >= input_files_[e.file_index].nb_streams)
-            throw Error(Format("Could not find input stream #%d.%d", e.file_index, e.stream_index));
-    }
+    CheckStreamMaps();
     MapStreams();
 
     for (OutputStream* ost : output_streams_) {

@@ -1,5 +1,6 @@
 #include "engine/probe/av_probe.h"
 
+#include "engine/media/ff_error.h"
 #include "platform/error.h"
 
 extern "C" {
@@ -56,11 +57,11 @@ void TAVProbe::Open() {
     if (file_name_.empty() || !std::filesystem::exists(std::filesystem::u8path(file_name_), ec))
         return;
     AVFormatContext* raw = nullptr;
-    if (avformat_open_input(&raw, file_name_.c_str(), forced_format_, nullptr) < 0)
-        throw Error("Error Opening File!");
+    if (const int rc = avformat_open_input(&raw, file_name_.c_str(), forced_format_, nullptr); rc < 0)
+        throw Error("Error Opening File " + file_name_ + ": " + FfErrorText(rc));
     std::unique_ptr<AVFormatContext, InputCloser> ic(raw);
-    if (avformat_find_stream_info(ic.get(), nullptr) < 0)
-        throw Error("Can not find stream information");
+    if (const int rc = avformat_find_stream_info(ic.get(), nullptr); rc < 0)
+        throw Error("Can not find stream information in " + file_name_ + ": " + FfErrorText(rc));
 
     has_video_ = false;
     has_audio_ = false;

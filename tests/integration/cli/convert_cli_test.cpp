@@ -27,7 +27,8 @@ struct CliCase {
     const char* what;
     std::vector<std::string> args; // "@name" is a fixture, "%name" a file in the temporary folder
     int exit_code;
-    const char* message; // expected on stderr
+    const char* message;   // expected on stderr
+    const char* more = ""; // and this too
 };
 
 void PrintTo(const CliCase& c, std::ostream* os) {
@@ -51,6 +52,7 @@ TEST_P(ConvertCli, ExitCodeAndMessage) {
     const ProcessResult r = Vconv(args);
     EXPECT_EQ(r.exit_code, c.exit_code) << r.err;
     EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(c.more), std::string::npos) << r.err;
 }
 
 const std::vector<std::string> kCopy{"--copy", "-o", "%out.mkv"};
@@ -62,13 +64,20 @@ std::vector<std::string> With(std::vector<std::string> a, const std::vector<std:
 INSTANTIATE_TEST_SUITE_P(
     Cases, ConvertCli,
     ::testing::Values(
-        CliCase{"missing input", With({"%missing.mp4"}, kCopy), 1, "Could not open file:"},
-        CliCase{"empty input", With({"@empty.mp4"}, kCopy), 1, "Could not open file:"},
-        CliCase{"garbage input", With({"@garbage.mp4"}, kCopy), 1, "Could not open file:"},
+        // A file that cannot be read is named with the system's or the library's reason.
+        CliCase{"missing input", With({"%missing.mp4"}, kCopy), 1,
+                "Could not open file: ", "missing.mp4: No such file or directory\n"},
+        CliCase{"input is a folder", With({"%."}, kCopy), 1, "Could not open file: ", ".: Is a directory\n"},
+        CliCase{"empty input", With({"@empty.mp4"}, kCopy), 1,
+                "Could not open file: ", "empty.mp4: Invalid data found when processing input"},
+        CliCase{"garbage input", With({"@garbage.mp4"}, kCopy), 1,
+                "Could not open file: ", "garbage.mp4: Invalid data found when processing input"},
         CliCase{"truncated mp4", With({"@truncated.mp4"}, kCopy), 1, "Could not open file:"},
         CliCase{"truncated ts copies what is there", With({"@truncated.ts"}, kCopy), 0, "Done:"},
         CliCase{"unknown formats", With({"@h264_aac.mp4", "--input-format", "nope", "-f", "nope2"}, kCopy), 1,
                 "Unknown input nope or Output format nope2"},
+        CliCase{"unknown output format", With({"@h264_aac.mp4", "-f", "nosuchfmt"}, kCopy), 1,
+                "Error: Unknown Output format nosuchfmt\n"},
         CliCase{"unknown output extension",
                 {"@h264_aac.mp4", "--copy", "-o", "%out.zzz"},
                 1,
@@ -80,10 +89,26 @@ INSTANTIATE_TEST_SUITE_P(
                 {"@h264_aac.mp4", "--vcodec", "nosuchcodec", "-o", "%out.mkv"},
                 1,
                 "Unknown Codec Name: nosuchcodec"},
+        // Maps: a missing stream is named with the streams there are; a wrong number of maps with
+        // the output streams there are and how to leave one out.
         CliCase{"too few maps", With({"@h264_aac.mp4", "--map", "0=0"}, kCopy), 1,
-                "Number of stream maps must match number of output streams"},
-        CliCase{"map to a missing stream", With({"@h264_aac.mp4", "--map", "0=5", "--map", "0=1"}, kCopy), 1,
-                "Could not find input stream #0.5"},
+                "Number of stream maps must match number of output streams: 1 map for 2 output streams "
+                "(#0.0 video, #0.1 audio)",
+                "or leave a stream out with VideoOptions.VideoDisable=1 or AudioOptions.AudioDisable=1"},
+        CliCase{"map to a missing stream", With({"@h264_aac.mp4", "--map", "0=7"}, kCopy), 1,
+                "Could not find input stream #0.7: input file 0 (",
+                "h264_aac.mp4) has 2 streams: #0.0 video, #0.1 audio"},
+        CliCase{"map to a missing input", With({"@h264_aac.mp4", "--map", "1=0", "--map", "0=1"}, kCopy), 1,
+                "Could not find input stream #1.0: there is no input file 1 (1 input file, counted from 0)"},
+        CliCase{"one map for an mp3, which gets a cover picture too",
+                {"@h264_aac.mp4", "--map", "0=1", "-o", "%out.mp3"},
+                1,
+                "1 map for 2 output streams (#0.0 video (png, a cover picture), #0.1 audio (",
+                "or leave a stream out with VideoOptions.VideoDisable=1"},
+        CliCase{"the cover picture left out",
+                {"@h264_aac.mp4", "--map", "0=1", "--set", "VideoOptions.VideoDisable=1", "-o", "%out.mp3"},
+                0,
+                "Done:"},
         CliCase{"map of the wrong kind", With({"@h264_aac.mp4", "--map", "0=1", "--map", "0=0"}, kCopy), 1,
                 "Codec type mismatch for mapping #0.1 -> #0.0"},
         CliCase{"volume with audio copy",

@@ -32,10 +32,21 @@ TEST(VconvProbe, RejectedFilesExitWithTheReason) {
     struct Case {
         std::vector<std::string> args;
         int exit_code;
-        const char* message;
+        std::string message;
     } cases[] = {
-        {{"probe", test::Media("garbage.mp4").string()}, 1, "Error Opening File!\n"},
-        {{"probe", "/nonexistent/clip.mp4"}, 1, "Invalid Video/Audio File\n"},
+        {{"probe", test::Media("garbage.mp4").string()},
+         1,
+         "Error Opening File " + test::Media("garbage.mp4").string() +
+             ": Invalid data found when processing input\n"},
+        {{"probe", test::Media("subs.srt").string()},
+         1,
+         "Invalid Video/Audio File: " + test::Media("subs.srt").string() + ": no video or audio stream\n"},
+        {{"probe", test::Media("").string()},
+         1,
+         "Error Opening File " + test::Media("").string() + ": Is a directory\n"},
+        {{"probe", "/nonexistent/clip.mp4"},
+         1,
+         "Invalid Video/Audio File: /nonexistent/clip.mp4: No such file or directory\n"},
         {{"probe"}, 2, "vconv probe: expected one FILE"},
         {{"probe", "a.mp4", "--bogus"}, 2, "vconv probe: Unknown option 'bogus'."},
     };
