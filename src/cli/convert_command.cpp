@@ -155,7 +155,8 @@ int RunConvertCommand(int argc, char** argv) {
     const QCommandLineOption map(
         "map",
         "Take the next output stream from input FILE, stream STREAM (both counted from 0). Give one --map "
-        "per output stream, in the order video, audio, subtitle.",
+        "per output stream, in the order video, audio, subtitle. An MP3 or FLAC output of a video also gets "
+        "a cover picture (a video stream); --set VideoOptions.VideoDisable=1 leaves it out.",
         "FILE=STREAM");
     const QCommandLineOption set(
         "set",

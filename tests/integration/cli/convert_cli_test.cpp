@@ -110,7 +110,8 @@ INSTANTIATE_TEST_SUITE_P(
                 0,
                 "Done:"},
         CliCase{"map of the wrong kind", With({"@h264_aac.mp4", "--map", "0=1", "--map", "0=0"}, kCopy), 1,
-                "Codec type mismatch for mapping #0.1 -> #0.0"},
+                "Codec type mismatch for mapping #0.1 -> #0.0: the input stream is audio, the output stream "
+                "video"},
         CliCase{"volume with audio copy",
                 With({"@h264_aac.mp4", "--set", "AudioOptions.AudioVolume=128"}, kCopy), 1,
                 "-acodec copy and -vol are incompatible (frames are not decoded)"},
