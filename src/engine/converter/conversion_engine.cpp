@@ -65,14 +65,14 @@ void ConversionEngine::Prepare() {
 
 void ConversionEngine::CloseFiles() {
     for (auto& of : output_files_) {
-        // A file this run created but never gave a header holds nothing worth keeping.
-        const bool remove = of.created_file && !of.header_written;
+        // A file this run created but did not complete goes; an earlier file of the name stays.
+        const bool remove = of.created_file && !of.committed && !of.temp_name.empty();
         of.streams.clear();
         of.ctx.reset();
         of.options.Clear();
         if (remove) {
             std::error_code ec;
-            std::filesystem::remove(of.name.rfind("file:", 0) == 0 ? of.name.substr(5) : of.name, ec);
+            std::filesystem::remove(of.temp_name, ec);
         }
     }
     output_files_.clear();

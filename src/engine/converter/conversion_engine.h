@@ -91,6 +91,7 @@ struct OutputStream {
     bool encoder_opened = false;
     bool finished = false; // an encoded stream reached the length asked for: nothing more is read for it
     int64_t last_mux_dts = AV_NOPTS_VALUE; // in the stream's time base
+    int64_t packets_written = 0;
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> log_file{nullptr, &std::fclose}; // first pass
     std::unique_ptr<FramePathState> frame_path; // filter and encode state when not copied
 };
@@ -100,9 +101,15 @@ struct OutputFile {
     OutputFormatContextPtr ctx;
     Dictionary options; // format options given to the header writer
     std::vector<std::unique_ptr<OutputStream>> streams;
+    bool local = false;        // a file on this machine, written under temp_name until it is complete
+    std::string temp_name;     // where a local file is written until CommitOutputs moves it into place
     bool created_file = false; // this run opened the file for writing
     bool header_written = false;
+    bool committed = false; // complete and in place under its name
 };
+
+// "dir/.name.<pid>.vconv-part": hidden, beside the target, never taken for an output.
+std::string TemporaryOutputName(const std::string& target);
 
 class ConversionEngine {
 public:
@@ -127,6 +134,9 @@ public:
     void ResolveFormats();
     void OpenInput(int index);
     void OpenOutput(int index);
+    void OpenOutputFile(OutputFile& of);
+    // Writes the trailers, closes the files and checks every write, then moves them into place.
+    void CommitOutputs();
     void CheckOutputsAreNotInputs() const;
     int ProcessPacket(InputStream& ist, int ist_index, const AVPacket* pkt);
     void CopyPacket(OutputStream& ost, InputStream& ist, const AVPacket* pkt);

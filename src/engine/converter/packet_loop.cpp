@@ -201,10 +201,8 @@ void ConversionEngine::EndTranscode() {
     if (frame_paths_)
         frame_paths_->FlushEncoders();
     FlushOutputs();
-    for (auto& of : output_files_)
-        if (of.header_written)
-            av_write_trailer(of.ctx.get());
     ReportSize(true);
+    CommitOutputs();
     // The loop leaves before it measures its last packets; the owner sees where the output ended.
     double end_s = 1e100;
     for (OutputStream* ost : output_streams_)

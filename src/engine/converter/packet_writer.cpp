@@ -1,5 +1,6 @@
 // The packet writer: the stream's bitstream filters, then the interleaving muxer.
 #include "engine/converter/conversion_engine.h"
+#include "engine/media/ff_error.h"
 #include "platform/error.h"
 
 #include <algorithm>
@@ -29,8 +30,10 @@ void ConversionEngine::WritePacket(OutputStream& ost, AVPacket* pkt) {
         const int64_t at = p->pts != AV_NOPTS_VALUE ? p->pts : p->dts;
         if (at != AV_NOPTS_VALUE)
             ost.next_dts = std::max(ost.next_dts, at + std::max<int64_t>(p->duration, 0));
-        if (av_interleaved_write_frame(oc, p) < 0)
-            throw Error("av_interleaved_write_frame() ");
+        const int ret = av_interleaved_write_frame(oc, p);
+        if (ret < 0)
+            throw Error("Could not write to " + output_files_[ost.file_index].name + ": " + FfErrorText(ret));
+        ++ost.packets_written;
     };
     ost.bsf.Filter(pkt, mux);
 }
@@ -40,7 +43,11 @@ void ConversionEngine::FlushOutputs() {
         AVFormatContext* oc = output_files_[ost->file_index].ctx.get();
         ost->bsf.Flush([&](AVPacket* p) {
             p->stream_index = ost->stream_index;
-            av_interleaved_write_frame(oc, p);
+            const int ret = av_interleaved_write_frame(oc, p);
+            if (ret < 0)
+                throw Error("Could not write to " + output_files_[ost->file_index].name + ": " +
+                            FfErrorText(ret));
+            ++ost->packets_written;
         });
     }
 }

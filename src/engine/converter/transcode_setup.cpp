@@ -4,6 +4,7 @@
 #include "engine/converter/conversion_engine.h"
 #include "engine/converter/converter.h"
 #include "engine/media/display_rotation.h"
+#include "engine/media/ff_error.h"
 #include "platform/error.h"
 
 extern "C" {
@@ -397,6 +398,8 @@ void ConversionEngine::SetupEncoding(OutputStream& ost, InputStream& ist) {
 bool ConversionEngine::SetupTranscode() {
     if (!owner_.AcquireSlotForStart())
         return false;
+    for (auto& of : output_files_)
+        OpenOutputFile(of);
 
     for (auto& of : output_files_) {
         if (of.streams.empty() && !(of.ctx->oformat->flags & AVFMT_NOSTREAMS))
@@ -497,8 +500,10 @@ bool ConversionEngine::SetupTranscode() {
     for (OutputStream* ost : output_streams_)
         ost->bsf.Init(ost->st);
     for (auto& of : output_files_) {
-        if (avformat_write_header(of.ctx.get(), of.options.address()) < 0)
-            throw Error("Could not write header for output file  (incorrect codec parameters ?)");
+        const int ret = avformat_write_header(of.ctx.get(), of.options.address());
+        if (ret < 0)
+            throw Error("Could not write header for output file " + of.name +
+                        " (incorrect codec parameters ?): " + FfErrorText(ret));
         of.header_written = true;
     }
 

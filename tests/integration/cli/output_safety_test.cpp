@@ -1,0 +1,142 @@
+// An existing file of an output's name survives every conversion that fails or is cut short, and
+// a run that ends well (finished or stopped) puts a playable file in its place.
+#include "platform/user_folders.h"
+#include "tasks_cli_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <QProcess>
+
+#include <sys/mount.h>
+
+#include <csignal>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+namespace vc::test {
+namespace {
+
+std::string ReadAll(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+void WriteAll(const std::filesystem::path& p, const std::string& text) {
+    std::ofstream(p, std::ios::binary) << text;
+}
+
+enum class Ending { Exit, CtrlC, Kill };
+
+struct SafetyCase {
+    const char* what;
+    Ending ending;
+    std::vector<std::string> args; // "%x" is a path in the test folder, "@clip" the test clip
+    std::vector<std::string> kept; // files of the test folder holding earlier content
+    bool full_disk = false;        // "%full" is a 64 KiB tmpfs
+};
+
+void PrintTo(const SafetyCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
+class OutputSafety : public TaskCliTest, public ::testing::WithParamInterface<SafetyCase> {};
+
+TEST_P(OutputSafety, TheEarlierFileIsUnchangedAndTheExitCodeIsNotZero) {
+    const SafetyCase& c = GetParam();
+    SetSlots(1);
+    const auto clip = MakeClip("a1.mp4", 60); // long enough to be converting when the signal comes
+    std::filesystem::copy_file(clip, dir_ / "a2.mp4");
+    if (c.full_disk) {
+        std::filesystem::create_directories(dir_ / "full");
+        if (getuid() != 0 || mount("tmpfs", (dir_ / "full").c_str(), "tmpfs", 0, "size=64k") != 0)
+            GTEST_SKIP() << "a small tmpfs needs root";
+    }
+    std::vector<QString> args;
+    for (const auto& a : c.args)
+        args.push_back(QString::fromStdString(a[0] == '%'    ? (dir_ / a.substr(1)).string()
+                                              : a == "@clip" ? clip.string()
+                                                             : a));
+    for (const auto& k : c.kept) {
+        std::filesystem::create_directories((dir_ / k).parent_path());
+        WriteAll(dir_ / k, "an earlier file: " + k);
+    }
+    QProcess p;
+    p.start(QString::fromStdString(VconvPath().string()), QStringList(args.begin(), args.end()));
+    ASSERT_TRUE(p.waitForStarted());
+    if (c.ending != Ending::Exit) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500)); // the first task is converting
+        ::kill(static_cast<pid_t>(p.processId()), c.ending == Ending::CtrlC ? SIGINT : SIGKILL);
+    }
+    ASSERT_TRUE(p.waitForFinished(120000));
+    const std::string err = p.readAllStandardError().toStdString();
+    // Ctrl+C stops the converting task the way the stop button does: its file is finished and
+    // replaces the earlier one (it plays); the waiting task's earlier file is what must survive.
+    if (c.ending == Ending::CtrlC) {
+        EXPECT_TRUE(DecodesCleanly(dir_ / "out/a1.mp4")) << err;
+    }
+    EXPECT_TRUE(p.exitStatus() == QProcess::CrashExit || p.exitCode() != 0) << err;
+    for (const auto& k : c.kept)
+        EXPECT_EQ(ReadAll(dir_ / k), "an earlier file: " + k) << k << "\n" << err;
+    // Nothing of the run is left under an output's own name: no empty placeholder. (The program's
+    // own folder, with its lock files, lives in the test folder too and is not looked at.)
+    const std::string own_folder = GetAppDataFolder().toStdString();
+    for (const auto& e : std::filesystem::recursive_directory_iterator(dir_.path())) {
+        if (e.is_regular_file() && e.path().string().rfind(own_folder, 0) != 0) {
+            EXPECT_GT(e.file_size(), 0u) << e.path();
+        }
+    }
+    if (c.full_disk) {
+        EXPECT_NE(err.find((dir_ / "full/out.mp4").string()), std::string::npos) << err;
+        EXPECT_NE(err.find("No space left on device"), std::string::npos) << err;
+        umount((dir_ / "full").c_str());
+    }
+}
+
+const std::vector<std::string> kBatch{
+    "batch",   "--profile", "MPEG-4 Video (*.mp4)", "--profile-category", "MP4", "-o", "%out",
+    "%a1.mp4", "%a2.mp4"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, OutputSafety,
+    ::testing::Values(SafetyCase{"bad filter",
+                                 Ending::Exit,
+                                 {"convert", "@clip", "--vf", "nosuchfilter", "-o", "%out.mkv"},
+                                 {"out.mkv"}},
+                      SafetyCase{"bad map",
+                                 Ending::Exit,
+                                 {"convert", "@clip", "--copy", "--map", "0=7", "-o", "%out.mkv"},
+                                 {"out.mkv"}},
+                      SafetyCase{"full disk",
+                                 Ending::Exit,
+                                 {"convert", "@clip", "--profile", "MPEG-4 Video (*.mp4)",
+                                  "--profile-category", "MP4", "-o", "%full/out.mp4"},
+                                 {"full/out.mp4"},
+                                 true},
+                      SafetyCase{"Ctrl+C with a task waiting", Ending::CtrlC, kBatch, {"out/a2.mp4"}},
+                      SafetyCase{"SIGKILL mid-batch", Ending::Kill, kBatch, {"out/a1.mp4", "out/a2.mp4"}}));
+
+TEST_F(TaskCliTest, ARunThatEndsWellReplacesTheEarlierFileAndAStoppedOnePlays) {
+    const auto clip = MakeClip("a1.mp4", 2);
+    WriteAll(dir_ / "out.mkv", "an earlier file");
+    const ProcessResult done = Vconv({"convert", clip.string(), "--copy", "-o", (dir_ / "out.mkv").string()});
+    EXPECT_EQ(done.exit_code, 0) << done.err;
+    EXPECT_TRUE(DecodesCleanly(dir_ / "out.mkv"));
+
+    const auto long_clip = MakeClip("long.mp4", 30);
+    WriteAll(dir_ / "stopped.mp4", "an earlier file");
+    QProcess p;
+    p.start(QString::fromStdString(VconvPath().string()),
+            {"convert", QString::fromStdString(long_clip.string()), "--profile", "MPEG-4 Video (*.mp4)",
+             "--profile-category", "MP4", "-o", QString::fromStdString((dir_ / "stopped.mp4").string())});
+    ASSERT_TRUE(p.waitForStarted());
+    std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+    ::kill(static_cast<pid_t>(p.processId()), SIGINT);
+    ASSERT_TRUE(p.waitForFinished(120000));
+    std::string errors;
+    EXPECT_TRUE(DecodesCleanly(dir_ / "stopped.mp4", &errors))
+        << errors << p.readAllStandardError().toStdString();
+    EXPECT_GT(ProbeDuration(dir_ / "stopped.mp4"), 0);
+}
+
+} // namespace
+} // namespace vc::test
