@@ -72,7 +72,7 @@ void ConversionEngine::CloseFiles() {
         of.options.Clear();
         if (remove) {
             std::error_code ec;
-            std::filesystem::remove(of.temp_name, ec);
+            std::filesystem::remove_all(of.temp_name, ec);
         }
     }
     output_files_.clear();

@@ -18,6 +18,7 @@
 #include "engine/media/ff_handles.h"
 #include "engine/options/string_lists.h"
 #include "engine/streams/stream_source.h"
+#include "platform/error.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -102,14 +103,26 @@ struct OutputFile {
     Dictionary options; // format options given to the header writer
     std::vector<std::unique_ptr<OutputStream>> streams;
     bool local = false;        // a file on this machine, written under temp_name until it is complete
-    std::string temp_name;     // where a local file is written until CommitOutputs moves it into place
+    bool sequence = false;     // numbered pictures on this machine, written into the folder temp_name
+    std::string path;          // the target on this machine (the name without "file:"), or empty
+    std::string temp_name;     // where a local output is written until CommitOutputs moves it into place
     bool created_file = false; // this run opened the file for writing
     bool header_written = false;
     bool committed = false; // complete and in place under its name
 };
 
-// "dir/.name.<pid>.vconv-part": hidden, beside the target, never taken for an output.
+// "dir/.name.<pid>.vconv-part": hidden, beside the target, never taken for an output. A '%' of a
+// picture-sequence pattern becomes '_' (the image muxer would number the folder too).
 std::string TemporaryOutputName(const std::string& target);
+// Removes the temporary outputs of `target` left by runs whose process is gone (a killed run).
+void RemoveAbandonedTemporaries(const std::string& target);
+
+// An output file that cannot be opened once the run has its slot: nothing was transcoded, so the
+// run fails as one that could not open its files does.
+class OutputOpenError : public Error {
+public:
+    using Error::Error;
+};
 
 class ConversionEngine {
 public:

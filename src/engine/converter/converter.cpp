@@ -259,7 +259,12 @@ void TAVConverter::Run(const std::vector<std::string>& inputs, const std::vector
         FailBeforeTranscode(e.what());
         return;
     }
-    Transcode();
+    try {
+        Transcode();
+    } catch (const OutputOpenError& e) {
+        FailBeforeTranscode(e.what());
+        return;
+    }
     FinishRun();
 }
 
@@ -273,6 +278,9 @@ void TAVConverter::Transcode() {
         } else {
             DoStopped();
         }
+    } catch (const OutputOpenError&) {
+        engine_->CleanupTranscode();
+        throw; // the run ends as one whose files could not be opened
     } catch (const std::exception& e) {
         {
             std::lock_guard lock(text_mutex_);
@@ -293,7 +301,8 @@ void TAVConverter::FinishRun() {
 }
 
 // A failure while opening: the owner hears of it, everything opened is closed and the tables
-// are emptied so that the next run starts afresh; no slot was taken yet.
+// are emptied so that the next run starts afresh. A slot is held only when an output file
+// failed to open after it was taken; it is given back here.
 void TAVConverter::FailBeforeTranscode(const std::string& message) {
     {
         std::lock_guard lock(text_mutex_);

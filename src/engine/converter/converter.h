@@ -142,6 +142,7 @@ signals:
 
 protected:
     // The transcoding proper; errors inside it end the run through the error box and OnComplete.
+    // An output file that cannot be opened escapes as OutputOpenError (the run ends with OnError).
     virtual void Transcode();
     virtual void DoLog(int level, const std::string& text);
     virtual void DoStopped();

@@ -336,6 +336,9 @@ void ConversionEngine::OpenOutput(int index) {
     // The file itself is opened once the run has its slot (OpenOutputFile): a waiting task
     // touches nothing on disk.
     of.local = !(fmt->flags & AVFMT_NOFILE) && IsLocalFileName(name);
+    of.sequence = IsLocalFileName(name) && std::strcmp(fmt->name, "image2") == 0;
+    if (IsLocalFileName(name))
+        of.path = LocalPath(name);
 
     of.ctx->max_delay = static_cast<int>(std::lround(options_.MuxerOptions()->MuxMaxDelay() * 1000000.0));
     // The initial demux-decode delay is a private option of the muxers that have one.
@@ -344,29 +347,6 @@ void ConversionEngine::OpenOutput(int index) {
                        std::lround(options_.MuxerOptions()->MuxPreload() * 1000000.0), 0);
 
     library_options_.Reset();
-}
-
-// Opens the output for writing: a local file under a temporary name beside its target, moved
-// into place by CommitOutputs when the run ends well. The format was chosen from the final name.
-void ConversionEngine::OpenOutputFile(OutputFile& of) {
-    if (of.ctx->oformat->flags & AVFMT_NOFILE)
-        return;
-    std::string target = of.name;
-    if (of.local) {
-        const std::filesystem::path path(LocalPath(of.name));
-        std::error_code ec;
-        if (!path.parent_path().empty())
-            std::filesystem::create_directories(path.parent_path(), ec); // a failure shows when opening
-        of.temp_name = TemporaryOutputName(path.string());
-        target = of.temp_name;
-        // Muxers that reopen their file (a moved index) must find the temporary one.
-        av_freep(&of.ctx->url);
-        of.ctx->url = av_strdup(target.c_str());
-    }
-    const int ret = avio_open2(&of.ctx->pb, target.c_str(), AVIO_FLAG_WRITE, nullptr, nullptr);
-    if (ret < 0)
-        throw Error("Could not open file: " + LocalPath(of.name) + ": " + FfErrorText(ret));
-    of.created_file = true;
 }
 
 } // namespace vc

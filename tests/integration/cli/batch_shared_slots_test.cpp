@@ -11,6 +11,7 @@
 #include <QTime>
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <map>
 
 namespace vc::test {
@@ -149,6 +150,8 @@ TEST_F(TaskCliTest, TwoBatchesAtOnceShareTheSlotsAndTheStore) {
 // after it, and the task keeps the first picture's name as its output.
 TEST_F(TaskCliTest, ABatchWithAnImageSequenceProfileWritesANumberedSequencePerFile) {
     const auto out = dir_ / "pictures";
+    std::filesystem::create_directories(out);
+    std::ofstream(out / "h264_aac1.jpg") << "an earlier picture, replaced when the run ends well";
     const ProcessResult r = Vconv({"batch", "--profile", "JPEG Sequence", "-o", out.string(), "-q",
                                    Media("h264_aac.mp4").string(), Media("odd_size.mp4").string()});
     ASSERT_EQ(r.exit_code, 0) << r.err;
@@ -162,6 +165,8 @@ TEST_F(TaskCliTest, ABatchWithAnImageSequenceProfileWritesANumberedSequencePerFi
         EXPECT_EQ(decoded.err, "") << stem;
         EXPECT_EQ(Ffprobe(out / (stem + "1.jpg"), {"-show_entries", "stream=codec_name"}), "mjpeg\n");
     }
+    for (const auto& e : std::filesystem::directory_iterator(out))
+        EXPECT_EQ(e.path().filename().string().find(".vconv-part"), std::string::npos) << e.path();
     const ProcessResult history = Vconv({"history"});
     EXPECT_NE(history.out.find("h264_aac1.jpg"), std::string::npos) << history.out;
 }

@@ -85,6 +85,11 @@ TEST_P(OutputSafety, TheEarlierFileIsUnchangedAndTheExitCodeIsNotZero) {
             EXPECT_GT(e.file_size(), 0u) << e.path();
         }
     }
+    // A run that ended by itself leaves no temporary file or folder behind either.
+    if (c.ending != Ending::Kill) {
+        for (const auto& e : std::filesystem::recursive_directory_iterator(dir_.path()))
+            EXPECT_EQ(e.path().string().find(".vconv-part"), std::string::npos) << e.path();
+    }
     if (c.full_disk) {
         EXPECT_NE(err.find((dir_ / "full/out.mp4").string()), std::string::npos) << err;
         EXPECT_NE(err.find("No space left on device"), std::string::npos) << err;
@@ -106,6 +111,11 @@ INSTANTIATE_TEST_SUITE_P(
                                  Ending::Exit,
                                  {"convert", "@clip", "--copy", "--map", "0=7", "-o", "%out.mkv"},
                                  {"out.mkv"}},
+                      SafetyCase{"picture sequence with a bad filter",
+                                 Ending::Exit,
+                                 {"convert", "@clip", "--profile", "JPEG Sequence", "--vf", "nosuchfilter",
+                                  "-o", "%seq/"},
+                                 {"seq/a11.jpg", "seq/a12.jpg"}},
                       SafetyCase{"full disk",
                                  Ending::Exit,
                                  {"convert", "@clip", "--profile", "MPEG-4 Video (*.mp4)",
@@ -136,6 +146,59 @@ TEST_F(TaskCliTest, ARunThatEndsWellReplacesTheEarlierFileAndAStoppedOnePlays) {
     EXPECT_TRUE(DecodesCleanly(dir_ / "stopped.mp4", &errors))
         << errors << p.readAllStandardError().toStdString();
     EXPECT_GT(ProbeDuration(dir_ / "stopped.mp4"), 0);
+}
+
+// A killed batch: the converting task's log lines are in its stored row (they are saved as they
+// come), and starting the task again finishes it and clears what the killed run left beside the
+// output. A temporary file of a process that still runs is not touched.
+TEST_F(TaskCliTest, AKilledRunKeepsItsLogLinesAndTheNextRunClearsWhatItLeft) {
+    SetSlots(1);
+    // A transport stream with damaged packets all through: the demuxer and decoder complain from
+    // the first seconds on, and every complaint is a log line of the task.
+    const auto clip = dir_ / "a1.ts";
+    const ProcessResult made =
+        RunProcess("ffmpeg", {"-nostdin",   "-v",      "error",   "-y",
+                              "-f",         "lavfi",   "-i",      "testsrc=size=320x240:rate=25:duration=60",
+                              "-f",         "lavfi",   "-i",      "sine=duration=60",
+                              "-c:v",       "libx264", "-preset", "ultrafast",
+                              "-c:a",       "aac",     "-f",      "mpegts",
+                              clip.string()});
+    ASSERT_EQ(made.exit_code, 0) << made.err;
+    {
+        std::fstream damaged(clip, std::ios::in | std::ios::out | std::ios::binary);
+        const auto size = static_cast<std::streamoff>(std::filesystem::file_size(clip));
+        for (std::streamoff at = size / 100; at < size; at += size / 100) {
+            damaged.seekp(at);
+            for (int i = 0; i < 30; ++i)
+                damaged.write("\x47\x41\x00\x30", 4);
+        }
+    }
+    const auto out = dir_ / "out";
+    std::filesystem::create_directories(out);
+    const auto live = out / (".a1.mp4." + std::to_string(::getpid()) + ".vconv-part");
+    WriteAll(live, "a run of a process that still runs");
+    QProcess p;
+    p.start(QString::fromStdString(VconvPath().string()),
+            {"batch", "--profile", "MPEG-4 Video (*.mp4)", "--profile-category", "MP4", "-o",
+             QString::fromStdString(out.string()), QString::fromStdString(clip.string())});
+    ASSERT_TRUE(p.waitForStarted());
+    std::this_thread::sleep_for(std::chrono::milliseconds(2000));
+    const auto killed_pid = static_cast<pid_t>(p.processId());
+    ::kill(killed_pid, SIGKILL);
+    ASSERT_TRUE(p.waitForFinished(30000));
+    const auto left = out / (".a1.mp4." + std::to_string(killed_pid) + ".vconv-part");
+    EXPECT_TRUE(std::filesystem::exists(left));
+    EXPECT_FALSE(std::filesystem::exists(out / "a1.mp4"));
+
+    const ProcessResult log = Vconv({"log", "1"});
+    EXPECT_EQ(log.exit_code, 0) << log.err;
+    EXPECT_NE(log.out, "") << "the killed task's log lines are lost";
+
+    const ProcessResult again = Vconv({"start", "1"}, std::chrono::seconds(120));
+    EXPECT_EQ(again.exit_code, 0) << again.err;
+    EXPECT_TRUE(DecodesCleanly(out / "a1.mp4"));
+    EXPECT_FALSE(std::filesystem::exists(left));
+    EXPECT_EQ(ReadAll(live), "a run of a process that still runs");
 }
 
 } // namespace
