@@ -136,6 +136,16 @@ void ConversionEngine::OpenInput(int index) {
     }
 
     const int64_t start = options_.StartTime();
+    // A start at or past the end selects nothing: said before anything is written (a stored task
+    // whose source got shorter, a request made by hand). Joined inputs are judged by the output.
+    if (inputs_.size() == 1 && start > 0 && ic->duration != AV_NOPTS_VALUE && ic->duration > 0 &&
+        start >= ic->duration) {
+        char text[160];
+        std::snprintf(text, sizeof text, "The start (%.2f s) is at or past the end of %s (%.2f s long)",
+                      static_cast<double>(start) / 1e6, url.c_str(), static_cast<double>(ic->duration) / 1e6);
+        file.ctx.Reset();
+        throw Error(text);
+    }
     int64_t seek_target = start;
     if (ic->start_time != AV_NOPTS_VALUE)
         seek_target += ic->start_time;

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <mutex>
 #include <sstream>
 #include <thread>
@@ -141,6 +142,33 @@ TEST_F(CopyOptions, MissingOutputFoldersAreCreated) {
     const auto out = Run({"audio.mp3"}, "a/b/c/out.mkv");
     ASSERT_EQ(record.completed, 1) << converter.LastError();
     EXPECT_TRUE(DecodesCleanly(out));
+}
+
+// A start past the end selects nothing, not even the last key frame's group a copy would begin
+// with: the run fails before writing, saying so, and an earlier file of the output's name stays.
+TEST_F(CopyOptions, ASelectionThatHoldsNoMediaFailsAndKeepsTheEarlierFile) {
+    std::ofstream(dir / "out.mkv") << "an earlier file";
+    options()->SetStartTime(100000000); // h264_aac.mp4 lasts 5 s
+    const auto out = Run({"h264_aac.mp4"}, "out.mkv");
+    EXPECT_EQ(record.completed, 0);
+    ASSERT_EQ(record.errors.size(), 1u);
+    EXPECT_NE(record.errors[0].find("is at or past the end of"), std::string::npos) << record.errors[0];
+    std::ifstream in(out);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "an earlier file");
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_EQ(e.path().filename().string().find(".vconv-part"), std::string::npos) << e.path();
+}
+
+// With two inputs the start is judged by what comes out: re-encoded, nothing is left after it,
+// and a run that wrote no media is a failure, not "done".
+TEST_F(CopyOptions, ARunThatWroteNoMediaFails) {
+    options()->VideoOptions()->SetVideoStreamCopy(false);
+    options()->AudioOptions()->SetAudioStreamCopy(false);
+    options()->SetStartTime(100000000);
+    const auto out = Run({"odd_size.mp4", "h264_aac.mp4"}, "out.mkv");
+    EXPECT_NE(converter.LastError().find("the selection holds no media"), std::string::npos)
+        << converter.LastError();
+    EXPECT_FALSE(std::filesystem::exists(out));
 }
 
 TEST_F(CopyOptions, AnOutputThatIsAnInputIsRefusedBeforeAnythingIsWritten) {
