@@ -7,7 +7,7 @@ PACKAGES := build-essential cmake ninja-build pkg-config ccache \
 	libavutil-dev libavdevice-dev \
 	qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev \
 	libopencore-amrnb-dev libsqlite3-dev libpugixml-dev libdvdnav-dev libdvdread-dev libsimpleini-dev libfontconfig-dev \
-	libgtest-dev libgmock-dev \
+	libgtest-dev libgmock-dev libglib2.0-dev \
 	dvdauthor genisoimage time fonts-dejavu-core locales \
 	qt6-l10n-tools qt6-translations-l10n fonts-wqy-microhei xvfb xauth pulseaudio clang-format
 

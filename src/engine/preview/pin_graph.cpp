@@ -85,12 +85,10 @@ void PinGraph::SetActive(bool active) {
 }
 
 bool PinGraph::Active() const {
-    std::lock_guard lock(mutex_);
     return active_;
 }
 
 PinGraph::State PinGraph::GetState() const {
-    std::lock_guard lock(mutex_);
     return state_;
 }
 

@@ -48,6 +48,8 @@ public:
     // Activating adds every provider's filter (the provider renders its pins when told it was
     // added); deactivating stops and removes them.
     void SetActive(bool active);
+    // Both read without waiting for the graph (a GUI asks on every event): a call made while
+    // another thread changes the state sees the state before or after the change.
     bool Active() const;
     State GetState() const;
     bool Play();
@@ -95,7 +97,8 @@ private:
     void ResetEventsLocked();
 
     // The graph's lock is recursive because providers call back into the graph (Render,
-    // AddFilter) while being notified under it. Guards every field below except the events.
+    // AddFilter) while being notified under it. Guards every field below except the events (and
+    // the atomics' reads).
     mutable std::recursive_mutex mutex_;
     std::vector<FilterProvider*> providers_;
     std::vector<std::shared_ptr<BaseFilter>> filters_;
@@ -104,8 +107,9 @@ private:
     AudioRenderer::Presenter audio_presenter_;
     ClockMode clock_mode_ = ClockMode::Reference;
     MonotonicClock monotonic_clock_;
-    bool active_ = false;
-    State state_ = State::Inactive;
+    // Written under the lock, read without it by Active and GetState.
+    std::atomic<bool> active_{false};
+    std::atomic<State> state_{State::Inactive};
     RefTime start_time_ = 0; // reference time at stream time 0 while playing
     RefTime paused_at_ = 0;  // stream time while paused or stopped
     RefTime seek_base_ = 0;  // source position at stream time 0

@@ -3,9 +3,9 @@
 // sink with the flashes, and a GUI thread that keeps answering.
 //
 // The machine these run on may be shared and loaded. The measures are therefore taken against the
-// playback clock (a picture painted late counts as late however the run went), and of a gap in the
-// GUI thread's answers only the part it did not spend waiting for a processor (the kernel's
-// run-queue delay of that thread) counts against the program.
+// playback clock (a picture painted late counts as late however the run went), and the GUI thread
+// is judged by how long it stays away from its event loop, less the time the kernel kept it
+// waiting for a processor meanwhile (see EventLoopWatch).
 #include "engine/audio_device/audio_device.h"
 #include "gui/preview/frame_preview.h"
 #include "gui/preview/video_window.h"
@@ -16,11 +16,14 @@
 
 #include <QAudioDevice>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QMediaDevices>
 #include <QSignalSpy>
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <glib.h>
 
 #include <atomic>
 #include <cmath>
@@ -29,6 +32,7 @@
 #include <fstream>
 #include <thread>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace vc::test {
@@ -79,6 +83,95 @@ long long ProcessRunQueueDelayNs() {
     return total;
 }
 
+// How long the GUI thread stays away from its event loop while the preview plays: from the moment
+// the loop's poll returns (an event came, a timer is due) to the moment it polls again. That is how
+// long a click or a repaint would wait. Two parts of it are not the program's doing and are left out:
+// - time the thread spends inside poll: it is idle and answers as soon as anything happens. On a
+//   shared virtual machine a poll (like any sleep) now and then ends ~100 ms after it should, with
+//   the thread neither running nor in the run queue as far as this machine's kernel can tell (the
+//   virtual processor itself was not run); that shows as a gap between timer ticks, but the
+//   thread was waiting for events, not busy.
+// - time the thread was runnable but waited for a processor (its run-queue delay from
+//   /proc/self/task/<tid>/schedstat), which on a loaded machine is the scheduler's choice.
+// What is left is time spent working on the GUI thread and time it slept while busy (a lock
+// another thread held, a wait for other threads' work): the stalls the program is to avoid.
+// Qt's loop on Linux is GLib's; the watch wraps the poll function of its main context.
+class EventLoopWatch {
+public:
+    EventLoopWatch() : thread_(gettid()) {
+        const std::string path = "/proc/self/task/" + std::to_string(thread_) + "/schedstat";
+        schedstat_ = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        context_ = g_main_context_default();
+        previous_ = g_main_context_get_poll_func(context_);
+        instance_ = this;
+        g_main_context_set_poll_func(context_, &Poll);
+    }
+    ~EventLoopWatch() {
+        g_main_context_set_poll_func(context_, previous_);
+        instance_ = nullptr;
+        if (schedstat_ >= 0)
+            close(schedstat_);
+    }
+    EventLoopWatch(const EventLoopWatch&) = delete;
+    EventLoopWatch& operator=(const EventLoopWatch&) = delete;
+
+    bool Ready() const { return schedstat_ >= 0 && RunQueueDelay() >= 0; }
+    // Measures from now on, as if the loop had just polled.
+    void Start() {
+        measuring_ = true;
+        left_at_ = NowNs();
+        delay_at_leave_ = RunQueueDelay();
+    }
+    void Stop() { measuring_ = false; }
+    int64_t LongestAwayNs() const { return longest_away_ns_; }
+    int64_t LongestOwnNs() const { return longest_own_ns_; }
+    int64_t Polls() const { return polls_; }
+
+private:
+    static gint Poll(GPollFD* fds, guint count, gint timeout) {
+        EventLoopWatch* watch = instance_;
+        const bool measure = watch && watch->measuring_ && gettid() == watch->thread_;
+        if (measure)
+            watch->Entering();
+        const gint result = (watch ? watch->previous_ : g_poll)(fds, count, timeout);
+        if (measure)
+            watch->Leaving();
+        return result;
+    }
+    void Entering() {
+        const int64_t away = NowNs() - left_at_;
+        const int64_t waited = RunQueueDelay() - delay_at_leave_;
+        longest_away_ns_ = std::max(longest_away_ns_, away);
+        longest_own_ns_ = std::max(longest_own_ns_, away - waited);
+        ++polls_;
+    }
+    void Leaving() {
+        left_at_ = NowNs();
+        delay_at_leave_ = RunQueueDelay();
+    }
+    // Nanoseconds the thread has waited, runnable, for a processor; -1 when unknown.
+    int64_t RunQueueDelay() const {
+        char text[128];
+        const ssize_t n = pread(schedstat_, text, sizeof text - 1, 0);
+        if (n <= 0)
+            return -1;
+        text[n] = 0;
+        long long on_cpu = 0, waiting = 0;
+        return std::sscanf(text, "%lld %lld", &on_cpu, &waiting) == 2 ? waiting : -1;
+    }
+
+    static inline EventLoopWatch* instance_ = nullptr;
+    pid_t thread_;
+    int schedstat_ = -1;
+    GMainContext* context_ = nullptr;
+    GPollFunc previous_ = nullptr;
+    bool measuring_ = false;
+    int64_t left_at_ = 0;
+    int64_t delay_at_leave_ = 0;
+    int64_t longest_away_ns_ = 0, longest_own_ns_ = 0;
+    int64_t polls_ = 0;
+};
+
 TEST(FramePreviewPlayback, PicturesAndSoundComeOutOnTimeAndTheWindowKeepsAnswering) {
     PulseRig& rig = PulseRig::Instance();
     ASSERT_TRUE(rig.Running()) << rig.Error();
@@ -100,8 +193,9 @@ TEST(FramePreviewPlayback, PicturesAndSoundComeOutOnTimeAndTheWindowKeepsAnsweri
     ASSERT_TRUE(recording.WaitUntilFlowing(std::chrono::seconds(10)));
     frame.VideoWindow()->SetRecording(true);
 
-    // The GUI thread's own pulse: a timer every 5 ms; of each gap, the part not spent waiting for
-    // a processor.
+    // A timer every 5 ms; of each gap between its ticks, the part not spent waiting for a
+    // processor. Printed beside the watch's figure, not judged: it also counts the late ends of idle
+    // waits described at EventLoopWatch.
     int64_t longest_gap_ns = 0, longest_own_ns = 0;
     int64_t last_tick = NowNs();
     long long last_delay = RunQueueDelayNs();
@@ -121,14 +215,36 @@ TEST(FramePreviewPlayback, PicturesAndSoundComeOutOnTimeAndTheWindowKeepsAnsweri
     // Starting playback (the pins' threads come up) is not part of playing.
     frame.Play();
     const long long process_delay_before = ProcessRunQueueDelayNs();
+    EventLoopWatch watch;
+    ASSERT_TRUE(watch.Ready()) << "no scheduler statistics for the GUI thread";
     pulse.start();
     last_tick = NowNs();
     last_delay = RunQueueDelayNs();
-    RunEventsFor(std::chrono::milliseconds(10300));
+    {
+        // The program's own kind of loop: it waits for events rather than polling for them.
+        QEventLoop loop;
+        QTimer::singleShot(std::chrono::milliseconds(10300), &loop, &QEventLoop::quit);
+        watch.Start();
+        loop.exec();
+        watch.Stop();
+    }
     frame.Pause();
     pulse.stop();
     RunEventsFor(std::chrono::milliseconds(300));
     recording.Stop();
+    // The GUI thread: no stall over 50 ms of its own. Judged however loaded the machine is, as the
+    // measure leaves out the time the thread waited for a processor.
+    std::printf("[ measured ] longest gap between 5 ms ticks %.1f ms, %.1f ms of it not spent waiting for a "
+                "processor\n",
+                longest_gap_ns / 1e6, longest_own_ns / 1e6);
+    std::printf("[ measured ] longest time away from the event loop %.1f ms, %.1f ms of it not spent "
+                "waiting for a processor (%lld polls)\n",
+                watch.LongestAwayNs() / 1e6, watch.LongestOwnNs() / 1e6,
+                static_cast<long long>(watch.Polls()));
+    RecordProperty("longest_gui_stall_ms", static_cast<int>(watch.LongestOwnNs() / 1000000));
+    EXPECT_GT(watch.Polls(), 100) << "the GUI thread's loop was not watched";
+    EXPECT_LE(watch.LongestOwnNs(), 50000000);
+
     // When the machine kept this process's threads waiting for processors for more than a tenth of
     // the run in total, timing says nothing about the program: the figures are printed, not judged.
     const double starved = (ProcessRunQueueDelayNs() - process_delay_before) / 10.3e9;
@@ -153,14 +269,6 @@ TEST(FramePreviewPlayback, PicturesAndSoundComeOutOnTimeAndTheWindowKeepsAnsweri
     std::printf("[ measured ] pictures painted: %zu, within 40 ms of their time: %d, worst %.1f ms\n",
                 records.size(), on_time, worst / 1e4);
     EXPECT_GE(on_time, 240);
-
-    // The GUI thread: no stall over 50 ms of its own.
-    std::printf(
-        "[ measured ] longest GUI-thread gap %.1f ms, %.1f ms of it not spent waiting for a processor\n",
-        longest_gap_ns / 1e6, longest_own_ns / 1e6);
-    // Known: now and then one gap of about 100 ms of the GUI thread's own shows here; its cause
-    // is not found yet, so the figure is reported rather than judged until it is.
-    RecordProperty("longest_gui_gap_own_ms", static_cast<int>(longest_own_ns / 1000000));
 
     // Sound: a beep comes out with each flash (seconds 1 to 9), within 45 ms of the painted flash.
     const auto onsets = BeepOnsets(recording.Samples(), PulseRig::kRecordRate);
