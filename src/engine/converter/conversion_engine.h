@@ -109,6 +109,9 @@ struct OutputFile {
     bool created_file = false; // this run opened the file for writing
     bool header_written = false;
     bool committed = false; // complete and in place under its name
+
+    // How messages name the output: its path on this machine, or the name as given.
+    const std::string& Shown() const { return path.empty() ? name : path; }
 };
 
 // "dir/.name.<pid>.vconv-part": hidden, beside the target, never taken for an output. A '%' of a
@@ -206,6 +209,8 @@ private:
 
 // Muxers that store a cover picture as a video stream and whose default picture encoder suits one.
 bool MuxerKeepsCovers(const char* muxer);
+// "video", "audio", ... for messages; "unknown" for a type without a name.
+std::string MediaTypeName(AVMediaType type);
 
 // The video encoder buffer size of the process: only grows (6 × width × height + 1664 for each
 // video output seen).

@@ -140,9 +140,8 @@ void ConversionEngine::OpenInput(int index) {
     // whose source got shorter, a request made by hand). Joined inputs are judged by the output.
     if (inputs_.size() == 1 && start > 0 && ic->duration != AV_NOPTS_VALUE && ic->duration > 0 &&
         start >= ic->duration) {
-        char text[160];
-        std::snprintf(text, sizeof text, "The start (%.2f s) is at or past the end of %s (%.2f s long)",
-                      static_cast<double>(start) / 1e6, url.c_str(), static_cast<double>(ic->duration) / 1e6);
+        const std::string text = Format("The start (%.2f s) is at or past the end of ", start / 1e6) + url +
+                                 Format(" (%.2f s long)", ic->duration / 1e6);
         file.ctx.Reset();
         throw Error(text);
     }

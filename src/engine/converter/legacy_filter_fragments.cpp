@@ -139,11 +139,12 @@ std::vector<std::string_view> SplitTopLevel(std::string_view text, std::string_v
         const char c = text[i];
         const bool first = piece_start && !IsBlank(c);
         piece_start = piece_start && IsBlank(c);
+        const size_t ass_end =
+            first && text.substr(i).starts_with(ass_head) ? text.find(ass_tail, i) : std::string_view::npos;
         if (quoted) {
             quoted = c != '\'';
-        } else if (first && text.substr(i).starts_with(ass_head) &&
-                   text.find(ass_tail, i) != std::string_view::npos) {
-            i = text.find(ass_tail, i) + ass_tail.size() - 1;
+        } else if (ass_end != std::string_view::npos) {
+            i = ass_end + ass_tail.size() - 1;
         } else if (c == '\\') {
             ++i;
         } else if (c == '\'') {

@@ -106,8 +106,7 @@ void ConversionEngine::OpenOutputFile(OutputFile& of) {
     }
     const int ret = avio_open2(&of.ctx->pb, target.c_str(), AVIO_FLAG_WRITE, nullptr, nullptr);
     if (ret < 0)
-        throw OutputOpenError("Could not open file: " + (of.local ? of.path : of.name) + ": " +
-                              FfErrorText(ret));
+        throw OutputOpenError("Could not open file: " + of.Shown() + ": " + FfErrorText(ret));
     of.created_file = true;
 }
 
@@ -115,7 +114,7 @@ void ConversionEngine::CommitOutputs() {
     for (auto& of : output_files_) {
         if (!of.header_written)
             continue;
-        const std::string shown = of.path.empty() ? of.name : of.path;
+        const std::string& shown = of.Shown();
         int ret = av_write_trailer(of.ctx.get());
         if (ret < 0)
             throw Error("Could not finish " + shown + ": " + FfErrorText(ret));

@@ -32,7 +32,8 @@ void ConversionEngine::WritePacket(OutputStream& ost, AVPacket* pkt) {
             ost.next_dts = std::max(ost.next_dts, at + std::max<int64_t>(p->duration, 0));
         const int ret = av_interleaved_write_frame(oc, p);
         if (ret < 0)
-            throw Error("Could not write to " + output_files_[ost.file_index].name + ": " + FfErrorText(ret));
+            throw Error("Could not write to " + output_files_[ost.file_index].Shown() + ": " +
+                        FfErrorText(ret));
         ++ost.packets_written;
     };
     ost.bsf.Filter(pkt, mux);
@@ -45,7 +46,7 @@ void ConversionEngine::FlushOutputs() {
             p->stream_index = ost->stream_index;
             const int ret = av_interleaved_write_frame(oc, p);
             if (ret < 0)
-                throw Error("Could not write to " + output_files_[ost->file_index].name + ": " +
+                throw Error("Could not write to " + output_files_[ost->file_index].Shown() + ": " +
                             FfErrorText(ret));
             ++ost->packets_written;
         });

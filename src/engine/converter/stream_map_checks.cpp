@@ -14,16 +14,16 @@ namespace vc {
 
 namespace {
 
-std::string TypeName(AVMediaType type) {
-    const char* name = av_get_media_type_string(type);
-    return name ? name : "unknown";
-}
-
 std::string Plural(size_t n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
 } // namespace
+
+std::string MediaTypeName(AVMediaType type) {
+    const char* name = av_get_media_type_string(type);
+    return name ? name : "unknown";
+}
 
 bool MuxerKeepsCovers(const char* muxer) {
     return std::strcmp(muxer, "mp3") == 0 || std::strcmp(muxer, "flac") == 0;
@@ -46,7 +46,7 @@ void ConversionEngine::CheckStreamMaps() const {
         for (int i = 0; i < file.nb_streams; ++i)
             streams += std::string(i ? ", " : "") + "#" + std::to_string(e.file_index) + "." +
                        std::to_string(i) + " " +
-                       TypeName(input_streams_[file.first_stream + i]->st->codecpar->codec_type);
+                       MediaTypeName(input_streams_[file.first_stream + i]->st->codecpar->codec_type);
         throw Error(head + ": input file " + std::to_string(e.file_index) + " (" + inputs_[e.file_index] +
                     ") has " + Plural(file.nb_streams, "stream", "streams") +
                     (streams.empty() ? "" : ": " + streams));
@@ -61,7 +61,7 @@ void ConversionEngine::CheckStreamMaps() const {
         const OutputStream& ost = *output_streams_[k];
         const OutputFile& of = output_files_[ost.file_index];
         streams += std::string(k ? ", " : "") + "#" + std::to_string(ost.file_index) + "." +
-                   std::to_string(ost.stream_index) + " " + TypeName(ost.type);
+                   std::to_string(ost.stream_index) + " " + MediaTypeName(ost.type);
         if (ost.encoder)
             streams += std::string(" (") + ost.encoder->name +
                        (ost.type == AVMEDIA_TYPE_VIDEO && MuxerKeepsCovers(of.ctx->oformat->name)

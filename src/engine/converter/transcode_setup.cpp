@@ -147,15 +147,11 @@ void ConversionEngine::MapStreams() {
             source = input_files_[e.file_index].first_stream + e.stream_index;
             const AVMediaType type = input_streams_[source]->st->codecpar->codec_type;
             if (type != ost.type) {
-                auto name = [](AVMediaType t) {
-                    const char* text = av_get_media_type_string(t);
-                    return text ? text : "unknown";
-                };
                 throw Error(
                     Format("Codec type mismatch for mapping #%d.%d -> #%d.%d: the input stream is %s, "
                            "the output stream %s (maps go in the order of the output streams)",
-                           e.file_index, e.stream_index, ost.file_index, ost.stream_index, name(type),
-                           name(ost.type)));
+                           e.file_index, e.stream_index, ost.file_index, ost.stream_index,
+                           MediaTypeName(type).c_str(), MediaTypeName(ost.type).c_str()));
             }
             // The sync pair of a map line is its source pair.
             ost.sync_input = input_streams_[source].get();
