@@ -23,7 +23,7 @@ threads=2
 
 # The thread count goes to ffmpeg's decoder as well as its encoders, as vconv's --threads does.
 ff=(ffmpeg -nostdin -hide_banner -loglevel error -y -threads "$threads" -i "$source" -threads "$threads" -t "$seconds")
-vc=("$vconv" convert "$source" -q --no-history --threads "$threads" --length "$seconds")
+vc=("$vconv" convert "$source" -q -y --no-history --threads "$threads" --length "$seconds")
 
 # The "basic" preset in the legacy names the converter takes, and the same settings in the names
 # libx264 takes today.

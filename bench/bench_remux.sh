@@ -19,7 +19,7 @@ for _ in $(seq "$runs"); do
     read -r w c m < <(measure ffmpeg -nostdin -hide_banner -loglevel error -y -i "$source" -c copy "$work/ffmpeg.mkv")
     if [ -z "$fw" ] || awk "BEGIN{exit !($w < $fw)}"; then fw=$w; fc=$c; fi
     [ "$m" -gt "$fm" ] && fm=$m
-    read -r w c m < <(measure "$vconv" convert "$source" -o "$work/vconv.mkv" --copy -q --no-history)
+    read -r w c m < <(measure "$vconv" convert "$source" -o "$work/vconv.mkv" --copy -q -y --no-history)
     if [ -z "$vw" ] || awk "BEGIN{exit !($w < $vw)}"; then vw=$w; vc=$c; fi
     [ "$m" -gt "$vm" ] && vm=$m
 done

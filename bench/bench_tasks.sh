@@ -40,7 +40,7 @@ ff_one() { # input output
         -c:v mpeg4 -b:v 1200k -c:a aac -b:a 128k -ar 44100 -ac 2 -sn -f mp4 "$2"
 }
 vc_one() { # input output
-    "$vconv" convert "$1" -o "$2" -q --no-history --profile "$profile" --profile-category MP4 --threads 1
+    "$vconv" convert "$1" -o "$2" -q -y --no-history --profile "$profile" --profile-category MP4 --threads 1
 }
 export -f ff_one vc_one
 export vconv profile
@@ -51,7 +51,7 @@ run_case() {
     for i in $(seq "$n"); do files+=("$work/clip$i.mp4"); done
     rm -rf "$work/out_$who" && mkdir -p "$work/out_$who"
     case $who in
-    tasks) measure "$vconv" batch -q --profile "$profile" --profile-category MP4 -o "$work/out_$who" "${files[@]}" ;;
+    tasks) measure "$vconv" batch -q -y --profile "$profile" --profile-category MP4 -o "$work/out_$who" "${files[@]}" ;;
     ffmpeg | nohist)
         local fn=ff_one
         [ "$who" = nohist ] && fn=vc_one
@@ -111,9 +111,9 @@ for name in $cases; do
         for _ in $(seq "$runs"); do
             read -r w c m < <(measure ffmpeg -nostdin -hide_banner -loglevel error -y -i "$source" -c copy "$work/ff.mkv")
             fw+="$w " fc+="$c "; [ "$m" -gt "$fm" ] && fm=$m
-            read -r w c m < <(measure "$vconv" convert "$source" -o "$work/task.mkv" --copy -q)
+            read -r w c m < <(measure "$vconv" convert "$source" -o "$work/task.mkv" --copy -q -y)
             vw+="$w " vc+="$c "; [ "$m" -gt "$vm" ] && vm=$m
-            read -r w c m < <(measure "$vconv" convert "$source" -o "$work/nohist.mkv" --copy -q --no-history)
+            read -r w c m < <(measure "$vconv" convert "$source" -o "$work/nohist.mkv" --copy -q -y --no-history)
             nw+="$w " nc+="$c "; [ "$m" -gt "$nm" ] && nm=$m
         done
         med() { tr ' ' '\n' <<<"$1" | grep . | median; }

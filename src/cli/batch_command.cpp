@@ -2,6 +2,7 @@
 // conversion-slot limit and followed in a live table until all are done.
 #include "cli/commands.h"
 #include "cli/console_tasks.h"
+#include "cli/convert_checks.h"
 #include "cli/convert_profile_options.h"
 
 #include "engine/options/option_bounds.h"
@@ -67,7 +68,10 @@ int RunBatchCommand(int argc, char** argv) {
     const QCommandLineOption category(
         "category", "File the finished tasks under history category ID (see `vconv categories`).", "ID");
     const QCommandLineOption quiet({"q", "quiet"}, "Show no table.");
-    parser.addOptions({help, output, category, quiet});
+    const QCommandLineOption overwrite({"y", "overwrite"},
+                                       "Replace outputs that exist. Without it vconv asks on a terminal and "
+                                       "otherwise refuses.");
+    parser.addOptions({help, output, category, quiet, overwrite});
     const ProfileFilterOptions profile_filter_options;
     parser.addOptions(profile_filter_options.All());
     if (!parser.parse(args))
@@ -141,6 +145,7 @@ int RunBatchCommand(int argc, char** argv) {
 
         // Two tasks writing one file at once would ruin it (the same file listed twice, or files of
         // one name from different folders): refused before anything starts.
+        QStringList targets;
         {
             QMap<QString, QString> writers;
             TConversionSettings one;
@@ -154,7 +159,12 @@ int RunBatchCommand(int argc, char** argv) {
                                           " would both be written to " + target.toStdString() +
                                           "; convert them in separate batches or to separate folders");
                 writers[target] = file;
+                targets << target;
             }
+        }
+        if (const auto problem = CheckOverwrites(targets, parser.isSet(overwrite), "batch")) {
+            std::fprintf(stderr, "vconv batch: %s\n", problem->message.c_str());
+            return problem->exit_code;
         }
 
         // One task per line: each gets the lines from its own onwards and converts the first.

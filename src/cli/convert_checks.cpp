@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <unistd.h>
 
@@ -85,6 +86,28 @@ std::optional<FileProblem> CheckConvertFiles(const QStringList& inputs, const QS
         if (QFileInfo(folder).isDir() && access(QFile::encodeName(folder).constData(), W_OK) != 0)
             return FileProblem{1, "Could not write to the folder " + folder.toStdString() + ": " +
                                       std::strerror(errno)};
+    }
+    return std::nullopt;
+}
+
+std::optional<FileProblem> CheckOverwrites(const QStringList& outputs, bool overwrite, const char* command) {
+    if (overwrite)
+        return std::nullopt;
+    const bool ask = isatty(STDIN_FILENO) == 1 && isatty(STDERR_FILENO) == 1;
+    for (const QString& output : outputs) {
+        if (HasScheme(output) || !QFileInfo(output).isFile())
+            continue;
+        if (!ask)
+            return FileProblem{1, output.toStdString() +
+                                      " exists; give -y (--overwrite) to replace it, or another output name"};
+        std::fprintf(stderr, "vconv %s: %s exists. Replace it? [y/N] ", command,
+                     output.toLocal8Bit().constData());
+        std::fflush(stderr);
+        char answer[16] = {};
+        const bool yes =
+            std::fgets(answer, sizeof answer, stdin) != nullptr && (answer[0] == 'y' || answer[0] == 'Y');
+        if (!yes)
+            return FileProblem{1, output.toStdString() + " was not replaced"};
     }
     return std::nullopt;
 }

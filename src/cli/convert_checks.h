@@ -34,4 +34,9 @@ struct FileProblem {
 // the conversion.
 std::optional<FileProblem> CheckConvertFiles(const QStringList& inputs, const QStringList& outputs);
 
+// Outputs that exist already are never replaced silently: with `overwrite` (-y) they are; on a
+// terminal the user is asked for each (y/N on stdin); otherwise the command is refused, naming the
+// file and the switch. `command` names the command in the question.
+std::optional<FileProblem> CheckOverwrites(const QStringList& outputs, bool overwrite, const char* command);
+
 } // namespace vc::cli

@@ -1,5 +1,6 @@
 // vconv convert: one conversion with a TAVConverter, progress on stderr, Ctrl+C stops it cleanly.
 #include "cli/commands.h"
+#include "cli/console_tasks.h"
 #include "cli/convert_checks.h"
 #include "cli/convert_profile_options.h"
 #include "cli/convert_task_run.h"
@@ -174,8 +175,12 @@ int RunConvertCommand(int argc, char** argv) {
     const QCommandLineOption verbose({"v", "verbose"},
                                      "Print the media libraries' log lines (warnings and errors).");
     const QCommandLineOption quiet({"q", "quiet"}, "Print no progress.");
-    parser.addOptions({help, output, format, input_format, copy, vcodec, acodec, scodec, start, length, map,
-                       set, codec_option, metadata, vf, af, threads, verbose, quiet});
+    const QCommandLineOption overwrite(
+        {"y", "overwrite"}, "Replace an OUTPUT that exists. Without it vconv asks on a terminal and "
+                            "otherwise refuses.");
+    parser.addOptions({help,   output, format,  input_format, copy,  vcodec,       acodec,
+                       scodec, start,  length,  map,          set,   codec_option, metadata,
+                       vf,     af,     threads, verbose,      quiet, overwrite});
     const ProfileFilterOptions profile_filter_options;
     parser.addOptions(profile_filter_options.All());
     const ConvertTaskOptions task_options;
@@ -278,6 +283,10 @@ int RunConvertCommand(int argc, char** argv) {
     }
     if (const std::string error = StartPastEndError(*o, inputs); !error.empty())
         return Usage(error);
+    if (const auto problem = CheckOverwrites(outputs, parser.isSet(overwrite), "convert")) {
+        std::fprintf(stderr, "vconv convert: %s\n", problem->message.c_str());
+        return problem->exit_code;
+    }
     converter.SetInputFiles(inputs);
     converter.SetOutputFiles(outputs);
 
@@ -304,7 +313,9 @@ int RunConvertCommand(int argc, char** argv) {
     // conversion simply runs.
     std::unique_ptr<TSemaphore> sem;
     try {
-        sem = OpenThreadSem();
+        // The pool every other command takes (VCONV_SLOT_POOL and VCONV_SLOT_COUNT included).
+        const TaskSessionSetup pool = ConsoleSessionSetup();
+        sem = OpenNamedSemaphore(pool.slot_pool, pool.slot_count);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vconv: running without the conversion-slot pool: %s\n", e.what());
     }

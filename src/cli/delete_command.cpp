@@ -6,6 +6,7 @@
 #include "tasks/task_locks.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <cstdio>
 
 namespace vc::cli {
@@ -18,7 +19,9 @@ int RunDeleteCommand(int argc, char** argv) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         "Deletes task ID from the task list or the history (see `vconv tasks`, `vconv history`).\n"
-        "Files stay unless asked: --source deletes the task's source file, --target its output.\n"
+        "Files stay unless asked: --source deletes the task's source file, --target its output\n"
+        "(only a file the task wrote: a file that was at the target before an unfinished task\n"
+        "stays). Temporary files that killed runs of the task left beside the target go.\n"
         "\n"
         "Exit codes: 0 deleted, 1 the store refused (the reason on stderr), 2 usage error or no\n"
         "such task.");
@@ -45,7 +48,15 @@ int RunDeleteCommand(int argc, char** argv) {
         TAVTask* task = session.FindAnyTask(*id);
         if (!task)
             return UsageError("delete", "there is no task " + std::to_string(*id));
+        const QString output = task->Settings().TargetFile().trimmed();
+        const bool keep_output =
+            parser.isSet(target) && !task->TargetIsItsOwn() && QFileInfo(output).isFile();
         task->Delete(parser.isSet(source), parser.isSet(target));
+        if (keep_output)
+            std::fprintf(stderr,
+                         "vconv delete: %s was kept: task %lld did not finish, so that file is not its "
+                         "output\n",
+                         output.toLocal8Bit().constData(), static_cast<long long>(*id));
         return 0;
     } catch (const TaskBusyElsewhere& e) {
         std::fprintf(stderr,

@@ -3,6 +3,8 @@
 #include "model/persistence/omni_xml_reader.h"
 #include "model/persistence/omni_xml_writer.h"
 #include "model/settings/conversion_settings.h"
+#include "platform/message_sink.h"
+#include "store/store_recovery.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,25 +50,66 @@ TPersistentManager::TPersistentManager(const QString& folder, const QString& roo
     };
     if (!folder.isEmpty() && !QDir().mkpath(folder))
         fail("the folder cannot be created");
+    // One copy at a time opens, checks and, when needed, rebuilds the store.
+    const StoreOpenLock lock(folder);
+    std::string damage;
+    const QFileInfo file(path_);
+    if (file.exists() && file.size() == 0) {
+        // SQLite would take an empty file for a new store; a store of ours never shrinks to nothing.
+        damage = "the file is empty (0 bytes)";
+    } else {
+        try {
+            OpenFile();
+            // Checked before anything is written to it.
+            damage = QuickCheckProblem(*db_);
+            if (damage.empty())
+                CreateSchema(root_name, root_folder);
+        } catch (const ESqlite& e) {
+            db_.reset();
+            if (!e.IsDamage())
+                fail(e.what()); // a full disk, no permission: the file is left as it is
+            damage = e.what();
+        }
+    }
+    if (damage.empty()) {
+        const std::string backup_failure = RefreshStoreBackup(*db_, path_);
+        if (!backup_failure.empty())
+            CurrentMessageSink().Show(MessageKind::Warning, "Warning", backup_failure);
+        return;
+    }
+    db_.reset();
+    StoreRecovery recovery;
     try {
-        db_ = std::make_unique<SqliteDb>(QFile::encodeName(path_).toStdString());
-        sqlite3_busy_timeout(db_->Handle(), kBusyTimeoutMs);
-        // The first statement reads the header, so a file that is not a database fails here,
-        // before anything is written to it.
-        db_->Exec("PRAGMA journal_mode=WAL");
-        db_->Exec("PRAGMA foreign_keys=OFF");
+        recovery =
+            RecoverDamagedStore(path_, [&](SqliteDb& db) { CreateSchemaIn(db, root_name, root_folder); });
+        OpenFile();
         CreateSchema(root_name, root_folder);
     } catch (const Error& e) {
         db_.reset();
-        fail(e.what());
+        fail(damage + "; " + e.what());
     }
+    recovery_words_ = recovery.Words(path_, damage);
+    CurrentMessageSink().Show(MessageKind::Warning, "Warning", recovery_words_);
+}
+
+void TPersistentManager::OpenFile() {
+    db_ = std::make_unique<SqliteDb>(QFile::encodeName(path_).toStdString());
+    sqlite3_busy_timeout(db_->Handle(), kBusyTimeoutMs);
+    // The first statement reads the header, so a file that is not a database fails here,
+    // before anything is written to it.
+    db_->Exec("PRAGMA journal_mode=WAL");
+    db_->Exec("PRAGMA foreign_keys=OFF");
 }
 
 void TPersistentManager::CreateSchema(const QString& root_name, const QString& root_folder) {
-    SqliteTransaction transaction(*db_);
-    db_->Exec(kSchema);
+    CreateSchemaIn(*db_, root_name, root_folder);
+}
+
+void TPersistentManager::CreateSchemaIn(SqliteDb& db, const QString& root_name, const QString& root_folder) {
+    SqliteTransaction transaction(db);
+    db.Exec(kSchema);
     // Also brings the root back into a file where it was removed by hand.
-    db_->Prepare("INSERT OR IGNORE INTO Categories (ID, Category, Path, Parent) VALUES (?, ?, ?, ?)")
+    db.Prepare("INSERT OR IGNORE INTO Categories (ID, Category, Path, Parent) VALUES (?, ?, ?, ?)")
         .Bind(1, kRootCategoryId)
         .Bind(2, root_name)
         .Bind(3, root_folder)
@@ -227,8 +270,15 @@ QString TPersistentManager::GetConvertSettings(const TConversionSettings& settin
 
 void TPersistentManager::ReadConvertSettings(TConversionSettings& settings, const QString& xml) {
     if (xml.trimmed().isEmpty())
-        return;
-    TOmniXMLReader::LoadFromString(&settings, xml);
+        throw EOmniXMLPersistent("the stored request is empty");
+    // Read into a copy: a request that does not read whole leaves `settings` as it was, never half
+    // filled with defaults after the bad value.
+    TConversionSettings read;
+    read.Assign(&settings);
+    const QByteArray utf8 = xml.toUtf8();
+    TOmniXMLReader::LoadFromTextWhole(&read,
+                                      std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
+    settings.Assign(&read);
 }
 
 } // namespace vc

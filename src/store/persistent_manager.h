@@ -52,9 +52,14 @@ public:
     static constexpr int kBusyTimeoutMs = 15000;
 
     // Opens `folder` + "av.cfg", creating the folder, the file, the tables, their indexes and the
-    // root category (named `root_name`, filed to `root_folder`) when they are missing. A file that
-    // cannot be opened or is not a database throws vc::Error "Can not open Database <path>: <why>"
-    // and is left as it is.
+    // root category (named `root_name`, filed to `root_folder`) when they are missing. The file is
+    // checked (PRAGMA quick_check): a damaged store (one that fails the check, is not a database,
+    // or shrank to 0 bytes) is set aside as "av.cfg.bad" (numbered), what can be read of it is
+    // copied into a new store (the backup "av.cfg.backup" when nothing can be read), and one
+    // warning through the message sink says what was kept and where the damaged file is. A
+    // healthy store is backed up beside itself at most once a day. A file that cannot be opened
+    // (a full disk, no permission) throws vc::Error "Can not open Database <path>: <why>" and is
+    // left as it is.
     TPersistentManager(const QString& folder, const QString& root_folder,
                        const QString& root_name = kRootName);
     static inline const QString kRootName = QStringLiteral("默认分类");
@@ -62,6 +67,8 @@ public:
     // folder + "av.cfg" (a separator is put between them when the folder lacks one).
     static QString DatabasePath(const QString& folder);
     const QString& Path() const { return path_; }
+    // The warning of a recovery at open, or empty when the store opened whole.
+    const std::string& RecoveryWords() const { return recovery_words_; }
 
     // Unfinished tasks (Converting = 1), oldest first.
     std::vector<TStoredTask> LoadConvertingTask();
@@ -96,8 +103,9 @@ public:
 
     // A request as stored in ConvertSettings: the XML writer's node format, flat.
     static QString GetConvertSettings(const TConversionSettings& settings);
-    // Fills `settings` from stored text. Empty text or text that is not XML leaves the
-    // construction values; a damaged value throws the reader's error.
+    // Fills `settings` from stored text, whole or not at all: empty text, text that is not XML or
+    // holds no request, and any value that does not read throw EOmniXMLPersistent naming what is
+    // wrong ("AudioVolume: 'loud' is not a number") and leave `settings` as it was.
     static void ReadConvertSettings(TConversionSettings& settings, const QString& xml);
 
     // How ConvertedDate is written: UTC, ISO 8601 with milliseconds and a "Z", so the text sorts
@@ -108,11 +116,14 @@ public:
     static QDateTime DateFromStored(const QString& text);
 
 private:
+    void OpenFile();
     void CreateSchema(const QString& root_name, const QString& root_folder);
+    static void CreateSchemaIn(SqliteDb& db, const QString& root_name, const QString& root_folder);
     TStoredTask ReadTask(const SqliteStatement& row) const;
 
     QString path_;
     std::unique_ptr<SqliteDb> db_;
+    std::string recovery_words_;
 };
 
 } // namespace vc

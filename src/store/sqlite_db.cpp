@@ -19,12 +19,19 @@ void SqliteDb::Close::operator()(sqlite3* db) const {
     sqlite3_close_v2(db);
 }
 
-SqliteDb::SqliteDb(const std::string& path) {
+bool ESqlite::IsDamage() const {
+    return (code_ & 0xff) == SQLITE_CORRUPT || (code_ & 0xff) == SQLITE_NOTADB;
+}
+
+SqliteDb::SqliteDb(const std::string& path, OpenMode mode) {
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    const int flags =
+        mode == OpenMode::kReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    const int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
     db_.reset(raw); // closed even when opening failed
     if (rc != SQLITE_OK)
-        throw Error(raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc));
+        throw ESqlite(raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc),
+                      raw ? sqlite3_extended_errcode(raw) : rc);
     sqlite3_extended_result_codes(raw, 1);
 }
 
@@ -33,8 +40,9 @@ SqliteDb::~SqliteDb() {
 }
 
 void SqliteDb::Fail(const std::string& what) const {
-    throw Error(what.empty() ? std::string(sqlite3_errmsg(db_.get()))
-                             : what + ": " + sqlite3_errmsg(db_.get()));
+    throw ESqlite(what.empty() ? std::string(sqlite3_errmsg(db_.get()))
+                               : what + ": " + sqlite3_errmsg(db_.get()),
+                  sqlite3_extended_errcode(db_.get()));
 }
 
 void SqliteDb::Exec(const std::string& sql) {
@@ -42,7 +50,7 @@ void SqliteDb::Exec(const std::string& sql) {
     if (sqlite3_exec(db_.get(), sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
         std::string text = message ? message : sqlite3_errmsg(db_.get());
         sqlite3_free(message);
-        throw Error(text);
+        throw ESqlite(text, sqlite3_extended_errcode(db_.get()));
     }
 }
 
@@ -114,8 +122,9 @@ bool SqliteStatement::Step() {
         return false;
     // Reset so the statement does not keep a read transaction open after the failure.
     std::string message = sqlite3_errmsg(db_.Handle());
+    const int code = sqlite3_extended_errcode(db_.Handle());
     sqlite3_reset(stmt_.get());
-    throw Error(message);
+    throw ESqlite(message, code);
 }
 
 void SqliteStatement::Run() {

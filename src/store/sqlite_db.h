@@ -17,10 +17,25 @@ namespace vc {
 
 class SqliteStatement;
 
+// A failure with SQLite's result code, so callers can tell a damaged file from a full disk.
+class ESqlite : public Error {
+public:
+    ESqlite(const std::string& message, int code) : Error(message), code_(code) {}
+    // The extended result code (SQLITE_CORRUPT, SQLITE_IOERR_WRITE, ...).
+    int Code() const { return code_; }
+    // The file's content is damaged or is not a database (as opposed to a file that cannot be
+    // read or written at the moment).
+    bool IsDamage() const;
+
+private:
+    int code_;
+};
+
 class SqliteDb {
 public:
-    // Opens (creating when missing) the database file. Throws vc::Error with SQLite's reason.
-    explicit SqliteDb(const std::string& path);
+    enum class OpenMode { kReadWriteCreate, kReadOnly };
+    // Opens (creating when missing) the database file. Throws ESqlite with SQLite's reason.
+    explicit SqliteDb(const std::string& path, OpenMode mode = OpenMode::kReadWriteCreate);
     ~SqliteDb();
     SqliteDb(const SqliteDb&) = delete;
     SqliteDb& operator=(const SqliteDb&) = delete;

@@ -1,6 +1,7 @@
 #include "tasks/av_task.h"
 
 #include "engine/converter/converter.h"
+#include "engine/converter/output_staging.h"
 #include "engine/dvd/dvd_stream.h"
 #include "engine/streams/stream_source.h"
 #include "model/profiles/image_sequence.h"
@@ -19,6 +20,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTimer>
+#include <sys/stat.h>
+
 #include <algorithm>
 
 namespace vc {
@@ -231,8 +234,12 @@ void TAVTask::Delete(bool delete_source, bool delete_target) {
     if (delete_source && !sources.isEmpty() && QFileInfo(sources.first()).isFile())
         QFile::remove(sources.first());
     const QString target = settings_->TargetFile().trimmed();
-    if (delete_target && !target.isEmpty() && QFileInfo(target).isFile())
+    // Only what the task wrote: a file that was at the target before stays.
+    if (delete_target && !target.isEmpty() && TargetIsItsOwn() && QFileInfo(target).isFile())
         QFile::remove(target);
+    if (!target.isEmpty())
+        RemoveAbandonedTemporaries(
+            ImageSequenceOutputName(target, settings_->ConvertOptions()).toStdString());
     TNodeObject* category = category_;
     const bool shown = category->IsSelected();
     if (shown && category->ListView())
@@ -284,9 +291,38 @@ void TAVTask::ConverterError(const QString& message) {
     ConversionEnded();
 }
 
+namespace {
+
+// What tells one file at a path from another put there later: device, inode, time and size.
+std::string FileIdentity(const QString& path) {
+    struct stat st = {};
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return {};
+    return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + ":" +
+           std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec) + ":" +
+           std::to_string(st.st_size);
+}
+
+} // namespace
+
+void TAVTask::NoteTargetBeforeRun() {
+    target_before_run_ = FileIdentity(settings_->TargetFile().trimmed());
+}
+
+void TAVTask::NoteTargetAfterRun() {
+    const std::string now = FileIdentity(settings_->TargetFile().trimmed());
+    if (!now.empty() && now != target_before_run_)
+        target_written_ = true;
+}
+
+bool TAVTask::TargetIsItsOwn() const {
+    return status_ == TConversionSettings::stFinished || is_converted_ || target_written_;
+}
+
 void TAVTask::ConverterStopped() {
     // Stopped by the user: failed, in the list, to be started again. Someone is there to stop
     // it, so it is no reason to power the computer off.
+    NoteTargetAfterRun();
     status_ = TConversionSettings::stError;
     ReleaseLock(false);
     ConverterProgress();
@@ -417,6 +453,10 @@ QString TConvertingTask::GetCaption(int column) const {
 void TConvertingTask::Start(TSemaphore* sem) {
     if (HasConverter() && Converter().IsBusy())
         throw Error("The conversion is still running");
+    if (!RequestError().isEmpty())
+        throw Error("Task " + std::to_string(ID()) +
+                    " cannot start: its stored request cannot be read: " + RequestError().toStdString() +
+                    "\nThe stored request is left as it is; delete the task and add the conversion anew.");
     // A stored task that another running copy converts is refused before anything changes. A new
     // task has no id yet: NewConversion takes its lock once the store has given it one.
     TaskLocks* locks = Tree() ? Tree()->Locks() : nullptr;
@@ -475,6 +515,7 @@ void TConvertingTask::Start(TSemaphore* sem) {
     converter.SetOutputFiles({ImageSequenceOutputName(s.TargetFile(), converter.ConvertOptions())});
     // Runs take slots in the order they were started (a batch's tasks in the order given).
     slot_ticket_ = sem ? std::make_unique<SlotTicket>(sem) : nullptr;
+    NoteTargetBeforeRun();
     try {
         converter.Start(slot_ticket_.get());
     } catch (...) {

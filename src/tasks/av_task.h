@@ -58,6 +58,10 @@ public:
     // Restored from the store at start-up (made by an earlier run of the program).
     bool IsRestored() const { return restored_; }
     void SetRestored(bool v) { restored_ = v; }
+    // Why the stored request could not be read ("AudioVolume: 'loud' is not a number"); such a
+    // task keeps its row and refuses to start, and its stored request is never written over.
+    const QString& RequestError() const { return request_error_; }
+    void SetRequestError(const QString& v) { request_error_ = v; }
 
     // The log: a copy of the lines; SetLogText takes stored text (lines ending in CR LF).
     QStringList Log() const;
@@ -77,9 +81,15 @@ public:
     void LoadTaskInfo(TTaskView* info) override;
     // Empties the log, shows it, and clears it in the store.
     void ClearLog();
-    // Deletes the store row, then the source and the output file when asked (failures ignored),
-    // then removes the task from its category and frees it: `this` is gone afterwards. A task
-    // another running copy converts is refused with TaskBusyElsewhere, before anything changes.
+    // The file at the target is this task's own output: the task finished, or a run of it in this
+    // process put the file there (a stopped run keeps what it converted). A file that was at the
+    // target before, or that a killed run never replaced, is not.
+    bool TargetIsItsOwn() const;
+    // Deletes the store row, then the source and, when asked and it is the task's own
+    // (TargetIsItsOwn), the output file (failures ignored), and the temporary files that runs of
+    // the task in processes now gone left beside the target; then removes the task from its
+    // category and frees it: `this` is gone afterwards. A task another running copy converts is
+    // refused with TaskBusyElsewhere, before anything changes.
     void Delete(bool delete_source, bool delete_target) override;
 
     virtual void Start(TSemaphore* sem);
@@ -100,6 +110,9 @@ protected:
     void ReleaseLock(bool finished);
     // Disconnects and frees the converter, ending its run first.
     void DropConverter();
+    // Remembers the target before a run, and sees after a stopped run whether it replaced it.
+    void NoteTargetBeforeRun();
+    void NoteTargetAfterRun();
     // Main thread: the converter's events.
     virtual void ConverterProgress();
     virtual void ConverterComplete();
@@ -124,6 +137,11 @@ private:
     int category_id_ = 0;
     bool is_converted_ = false;
     bool restored_ = false;
+    QString request_error_;
+    // The target as it was when the last run started ("" when missing), and whether a run of this
+    // process replaced it since. Main thread.
+    std::string target_before_run_;
+    bool target_written_ = false;
     TNodeObject* category_ = nullptr;
 
     mutable std::mutex log_mutex_; // guards log_: the worker appends, the main thread reads and clears
@@ -153,7 +171,8 @@ public:
     QString GetCaption(int column) const override;
     // Clears the log, resolves the output path (an image sequence's numbered pattern included),
     // opens the task's own DVD title stream for a DVD source, copies source, target and options
-    // into the converter and starts it with `sem` (may be null). A stored task that another running copy
+    // into the converter and starts it with `sem` (may be null). A task whose stored request could
+    // not be read is refused with vc::Error naming the bad value. A stored task that another running copy
     // converts is refused with TaskBusyElsewhere, a restored DVD task whose disc is not there
     // with vc::Error, before anything changes.
     void Start(TSemaphore* sem) override;

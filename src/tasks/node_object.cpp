@@ -97,8 +97,10 @@ void TConvertingNode::LoadConvertingTask() {
             TPersistentManager::ReadConvertSettings(task->Settings(), row.ConvertSettings);
         } catch (const std::exception& e) {
             // One damaged row must not keep the others from loading: the task stays, failed,
-            // with the reader's message in its log.
-            task->AddLogLine(QString::fromStdString(e.what()));
+            // with the reader's message in its log, and refuses to start.
+            task->SetRequestError(QString::fromStdString(e.what()));
+            task->AddLogLine(QStringLiteral("The stored request cannot be read: ") +
+                             QString::fromStdString(e.what()));
         }
         task->SetLogText(row.Log + task->LogText());
         AppendTask(std::move(task));
@@ -169,7 +171,9 @@ void TConvertedNode::LoadConvertedTask() {
         try {
             TPersistentManager::ReadConvertSettings(task->Settings(), row.ConvertSettings);
         } catch (const std::exception& e) {
-            task->AddLogLine(QString::fromStdString(e.what()));
+            task->SetRequestError(QString::fromStdString(e.what()));
+            task->AddLogLine(QStringLiteral("The stored request cannot be read: ") +
+                             QString::fromStdString(e.what()));
         }
         task->SetLogText(row.Log + task->LogText());
         AppendTask(std::move(task));

@@ -1,6 +1,8 @@
 #include "tasks/task_session.h"
 
+#include "engine/converter/output_staging.h"
 #include "model/settings/configuration.h"
+#include "model/settings/conversion_settings.h"
 #include "platform/message_sink.h"
 #include "platform/system_shutdown.h"
 #include "platform/thread_sem.h"
@@ -11,6 +13,10 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFile>
+#include <QFileInfo>
+
+#include <set>
 
 namespace vc {
 
@@ -29,6 +35,7 @@ TaskSession::TaskSession(TTaskView& view, TaskSessionSetup setup) : view_(view),
             logind_ = std::make_unique<LogindShutdown>();
         tree_->SetShutdown(setup_.shutdown ? setup_.shutdown : logind_.get());
         tree_->LoadCategories();
+        SweepAbandonedOutputs();
     } catch (...) {
         if (setup_.message_sink)
             InstallMessageSink(previous_sink_);
@@ -53,6 +60,32 @@ TaskSession::~TaskSession() {
     }
     if (setup_.message_sink)
         InstallMessageSink(previous_sink_);
+}
+
+void TaskSession::SweepAbandonedOutputs() {
+    // Killed runs leave their temporary files beside the targets of the tasks they ran, which are
+    // still unfinished; processes that still run keep theirs.
+    std::set<QString> folders;
+    try {
+        for (const TStoredTask& row : store_->LoadConvertingTask()) {
+            TConversionSettings settings;
+            try {
+                TPersistentManager::ReadConvertSettings(settings, row.ConvertSettings);
+            } catch (const std::exception&) {
+                continue; // a request that does not read names no folder; its start says why
+            }
+            const QString target = TAVTask::ResolveOutputPath(settings).trimmed();
+            if (!target.isEmpty())
+                folders.insert(QFileInfo(target).absolutePath());
+        }
+    } catch (const std::exception& e) {
+        // Only tidying: a store that cannot be read here says so again where it matters.
+        CurrentMessageSink().Show(MessageKind::Warning, "Warning",
+                                  std::string("Leftover temporary files were not looked for: ") + e.what());
+        return;
+    }
+    for (const QString& folder : folders)
+        SweepAbandonedTemporaries(QFile::encodeName(folder).toStdString());
 }
 
 TConvertingNode& TaskSession::Converting() {

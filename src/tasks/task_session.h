@@ -33,8 +33,9 @@ struct TaskSessionSetup {
 
 class TaskSession {
 public:
-    // Loads the configuration (a damaged file is set aside with a warning), opens the store and
-    // builds the category tree. Throws vc::Error when the store cannot be opened. `view` must
+    // Loads the configuration (a damaged file is set aside with a warning), opens the store,
+    // builds the category tree and sweeps killed runs' temporary files beside unfinished tasks'
+    // targets. Throws vc::Error when the store cannot be opened. `view` must
     // outlive the session.
     explicit TaskSession(TTaskView& view, TaskSessionSetup setup = {});
     // Ends every task's run (waiting for the workers), gives the locks back and saves the
@@ -60,6 +61,10 @@ public:
     TAVTask* FindAnyTask(std::int64_t id);
 
 private:
+    // Removes the temporary outputs that dead processes left in the folders of unfinished tasks'
+    // targets.
+    void SweepAbandonedOutputs();
+
     TTaskView& view_;
     TaskSessionSetup setup_;
     MessageSink* previous_sink_ = nullptr;

@@ -14,6 +14,7 @@
 #include "engine/converter/bitstream_filters.h"
 #include "engine/converter/frame_paths.h"
 #include "engine/converter/library_options.h"
+#include "engine/converter/output_staging.h"
 #include "engine/converter/own_encoders.h"
 #include "engine/media/ff_handles.h"
 #include "engine/options/string_lists.h"
@@ -58,6 +59,12 @@ struct InputStream {
     Dictionary options;                         // decoder options
     std::unique_ptr<FramePathState> frame_path; // decode state of streams that are not copied
 };
+
+// An audio or video stream whose parameters the probe could not learn because it holds no
+// packets (a transport stream's silent track, an init segment without its fragments).
+bool HoldsNoData(const InputStream& ist);
+// "audio stream #0.1": how messages name an input stream.
+std::string InputStreamName(const InputStream& ist);
 
 struct InputFile {
     InputContext ctx;
@@ -113,12 +120,6 @@ struct OutputFile {
     // How messages name the output: its path on this machine, or the name as given.
     const std::string& Shown() const { return path.empty() ? name : path; }
 };
-
-// "dir/.name.<pid>.vconv-part": hidden, beside the target, never taken for an output. A '%' of a
-// picture-sequence pattern becomes '_' (the image muxer would number the folder too).
-std::string TemporaryOutputName(const std::string& target);
-// Removes the temporary outputs of `target` left by runs whose process is gone (a killed run).
-void RemoveAbandonedTemporaries(const std::string& target);
 
 // An output file that cannot be opened once the run has its slot: nothing was transcoded, so the
 // run fails as one that could not open its files does.
@@ -178,6 +179,7 @@ private:
     const AVCodec* ChooseEncoder(OutputFile& of, AVMediaType type, const QString& name, bool copy);
     // Refuses maps that name a missing stream or whose number is not that of the output streams.
     void CheckStreamMaps() const;
+    std::string NoStreamText(const OutputFile& of) const;
     void MapStreams();
     // Whether `ist` is a cover picture (a still stored as a one-frame video) that output file
     // `file_index` leaves out of its automatic mapping: it stays a cover only where the output

@@ -12,6 +12,7 @@ extern "C" {
 
 #include <QString>
 
+#include <cstdint>
 #include <cstdio>
 
 namespace vc {
@@ -52,6 +53,64 @@ std::string UnknownFormatsText(const std::string& in, const std::string& out) {
     if (in.empty())
         return "Unknown Output format " + out;
     return "Unknown input " + in + " or Output format " + out;
+}
+
+// The first bytes of a local file, or nothing for other names.
+std::string FileHead(const std::string& url, size_t size) {
+    if (url.find("://") != std::string::npos || url.rfind("stream:", 0) == 0 || url.rfind("pipe:", 0) == 0)
+        return {};
+    const std::string path = url.rfind("file:", 0) == 0 ? url.substr(5) : url;
+    std::string head(size, '\0');
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return {};
+    head.resize(std::fread(head.data(), 1, size, f));
+    std::fclose(f);
+    return head;
+}
+
+uint32_t BigEndian32(const std::string& bytes, size_t at) {
+    return (static_cast<uint32_t>(static_cast<unsigned char>(bytes[at])) << 24) |
+           (static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 1])) << 16) |
+           (static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 2])) << 8) |
+           static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 3]));
+}
+
+std::string Printable(const std::string& fourcc) {
+    std::string text;
+    for (const char c : fourcc)
+        text += (c >= 0x20 && c < 0x7f) ? c : '?';
+    return text;
+}
+
+// Why a file the demuxers refused cannot be read, when its first bytes say more than the
+// library's reason: a fragment of a segmented stream (it starts with a segment type, a fragment
+// or an index box, and its track descriptions are in the init segment), or an AIFF-C file in a
+// coding without a decoder. Empty when nothing is known.
+std::string KnownRefusal(const std::string& url) {
+    const std::string head = FileHead(url, 4096);
+    if (head.size() >= 8) {
+        const std::string box = head.substr(4, 4);
+        if (box == "styp" || box == "moof" || box == "sidx" || box == "emsg" || box == "prft")
+            return "it is a fragment of a segmented stream: give its init segment with it (join them: cat "
+                   "init.mp4 " +
+                   url + " > whole.mp4, and convert whole.mp4)";
+    }
+    if (head.size() >= 12 && head.compare(0, 4, "FORM") == 0 && head.compare(8, 4, "AIFC") == 0) {
+        // Chunks after the form type: id, size (big-endian, padded to even), data.
+        for (size_t at = 12; at + 8 <= head.size();) {
+            const std::string id = head.substr(at, 4);
+            const uint32_t size = BigEndian32(head, at + 4);
+            // COMM: channels (2), frames (4), bits (2), rate (10), then the coding's four letters.
+            if (id == "COMM" && size >= 22 && at + 8 + 22 <= head.size()) {
+                const std::string coding = head.substr(at + 8 + 18, 4);
+                return "it is an AIFF-C file in the audio coding '" + Printable(coding) +
+                       "', which this program cannot decode; convert it from a copy in another coding";
+            }
+            at += 8 + size + (size & 1);
+        }
+    }
+    return {};
 }
 
 } // namespace
@@ -99,8 +158,11 @@ void ConversionEngine::OpenInput(int index) {
 
     InputFile file;
     const int rc = vc::OpenInput(file.ctx, url, memory_.input_format, format_options.address());
-    if (rc < 0)
-        throw Error("Could not open file: " + url + ": " + FfErrorText(rc));
+    if (rc < 0) {
+        const std::string known =
+            rc == AVERROR(ENOENT) || rc == AVERROR(EACCES) ? std::string() : KnownRefusal(url);
+        throw Error("Could not open file: " + url + ": " + (known.empty() ? FfErrorText(rc) : known));
+    }
     format_options.Clear(); // what the demuxer did not take is of no use
     AVFormatContext* ic = file.ctx.get();
     TagLogTarget(ic, &owner_);

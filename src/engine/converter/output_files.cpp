@@ -302,7 +302,11 @@ void ConversionEngine::OpenOutput(int index) {
             if (!CoverLeftOut(*ist, file_index))
                 has[0] = true;
             break;
-        case AVMEDIA_TYPE_AUDIO: has[1] = true; break;
+        case AVMEDIA_TYPE_AUDIO:
+            // A stream without data cannot be decoded or copied; the rest of the input still can.
+            if (!HoldsNoData(*ist))
+                has[1] = true;
+            break;
         case AVMEDIA_TYPE_SUBTITLE: has[3] = true; break;
         default: has[2] = true; break;
         }
@@ -317,6 +321,11 @@ void ConversionEngine::OpenOutput(int index) {
     const bool use_subtitle = (fmt->subtitle_codec != AV_CODEC_ID_NONE || s->SubtitleStreamCopy() ||
                                !s->SubtitleCodecName().isEmpty()) &&
                               has[3] && !s->SubtitleDisable();
+    if (use_video && !a->AudioDisable())
+        for (const auto& ist : input_streams_)
+            if (ist->st->codecpar->codec_type == AVMEDIA_TYPE_AUDIO && HoldsNoData(*ist))
+                owner_.DoLog(AV_LOG_WARNING,
+                             InputStreamName(*ist) + " holds no data: converted the video only\n");
     if (use_video)
         NewVideoStream(of, index);
     if (use_audio)

@@ -2,6 +2,8 @@
 // beside its target, a picture sequence into a hidden temporary folder; CommitOutputs writes the
 // trailers, checks every write and only then moves the result over the target. Until then an
 // earlier file of the target's name is left as it was, and a failed run leaves nothing behind.
+#include "engine/converter/output_staging.h"
+
 #include "engine/converter/conversion_engine.h"
 #include "engine/media/ff_error.h"
 #include "platform/error.h"
@@ -10,9 +12,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <filesystem>
+#include <functional>
 #include <system_error>
 
 namespace vc {
@@ -44,37 +48,80 @@ void SetUrl(AVFormatContext* ctx, const std::string& url) {
     ctx->url = av_strdup(url.c_str());
 }
 
+// Runs of this process, so two runs to one target never share a temporary name.
+std::atomic<unsigned> runs_started{0};
+
+// The process that wrote a temporary name's "<pid>" or "<pid>-<run>" part, or 0 when the name is
+// not one of ours.
+pid_t WriterOf(const std::string& name, const std::string& prefix) {
+    if (name.size() <= prefix.size() + kTemporarySuffix.size() || name.rfind(prefix, 0) != 0 ||
+        name.compare(name.size() - kTemporarySuffix.size(), kTemporarySuffix.size(), kTemporarySuffix) != 0)
+        return 0;
+    std::string tag = name.substr(prefix.size(), name.size() - prefix.size() - kTemporarySuffix.size());
+    const size_t dash = tag.find('-');
+    std::string run;
+    if (dash != std::string::npos) {
+        run = tag.substr(dash + 1);
+        tag.resize(dash);
+        if (run.empty() || run.size() > 9 || !std::all_of(run.begin(), run.end(), [](char c) {
+                return std::isdigit(static_cast<unsigned char>(c)) != 0;
+            }))
+            return 0;
+    }
+    if (tag.empty() || tag.size() > 9 || !std::all_of(tag.begin(), tag.end(), [](char c) {
+            return std::isdigit(static_cast<unsigned char>(c)) != 0;
+        }))
+        return 0;
+    return static_cast<pid_t>(std::stol(tag));
+}
+
+// Only a run whose process is gone: a live one (or a process that took its number over) keeps
+// what it has, and so does every run of this process.
+bool WriterIsGone(pid_t pid) {
+    return pid > 0 && pid != ::getpid() && ::kill(pid, 0) != 0 && errno == ESRCH;
+}
+
+int RemoveAbandoned(const fs::path& folder, const std::function<pid_t(const std::string&)>& writer_of) {
+    int removed_count = 0;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const pid_t pid = writer_of(it->path().filename().string());
+        if (!WriterIsGone(pid))
+            continue;
+        std::error_code removed;
+        if (fs::remove_all(it->path(), removed) > 0 && !removed)
+            ++removed_count;
+    }
+    return removed_count;
+}
+
 } // namespace
 
 std::string TemporaryOutputName(const std::string& target) {
     const fs::path path(target);
-    return (path.parent_path() / (TemporaryPrefix(path) + std::to_string(::getpid()) + kTemporarySuffix))
+    const unsigned run = ++runs_started;
+    return (path.parent_path() / (TemporaryPrefix(path) + std::to_string(::getpid()) + "-" +
+                                  std::to_string(run) + kTemporarySuffix))
         .string();
 }
 
-void RemoveAbandonedTemporaries(const std::string& target) {
+int RemoveAbandonedTemporaries(const std::string& target) {
     const fs::path path(target);
     const std::string prefix = TemporaryPrefix(path);
-    std::error_code ec;
-    for (fs::directory_iterator it(FolderOf(path), ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (name.size() <= prefix.size() + kTemporarySuffix.size() || name.rfind(prefix, 0) != 0 ||
-            name.compare(name.size() - kTemporarySuffix.size(), kTemporarySuffix.size(), kTemporarySuffix) !=
-                0)
-            continue;
-        const std::string pid_text =
-            name.substr(prefix.size(), name.size() - prefix.size() - kTemporarySuffix.size());
-        if (pid_text.size() > 9 ||
-            !std::all_of(pid_text.begin(), pid_text.end(), [](char c) { return std::isdigit(c) != 0; }))
-            continue;
-        const pid_t pid = static_cast<pid_t>(std::stol(pid_text));
-        // Only a run whose process is gone: a live one (or a process that took its number over)
-        // keeps what it has.
-        if (pid == ::getpid() || ::kill(pid, 0) == 0 || errno != ESRCH)
-            continue;
-        std::error_code removed;
-        fs::remove_all(it->path(), removed);
-    }
+    return RemoveAbandoned(FolderOf(path), [&](const std::string& name) { return WriterOf(name, prefix); });
+}
+
+int SweepAbandonedTemporaries(const std::string& folder) {
+    return RemoveAbandoned(fs::path(folder.empty() ? std::string(".") : folder),
+                           [](const std::string& name) -> pid_t {
+                               // ".<target name>.<tag>.vconv-part": the tag is the last dot-separated part.
+                               if (name.size() <= kTemporarySuffix.size() + 2 || name[0] != '.')
+                                   return 0;
+                               const size_t dot = name.rfind('.', name.size() - kTemporarySuffix.size() - 1);
+                               if (dot == std::string::npos || dot == 0)
+                                   return 0;
+                               return WriterOf(name, name.substr(0, dot + 1));
+                           });
 }
 
 // Opens the output for writing once the run has its slot. The format was chosen from the

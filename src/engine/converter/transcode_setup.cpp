@@ -117,6 +117,50 @@ bool ConversionEngine::CoverLeftOut(const InputStream& ist, int file_index) cons
     return !MuxerKeepsCovers(output_files_[file_index].ctx->oformat->name);
 }
 
+bool HoldsNoData(const InputStream& ist) {
+    const AVCodecParameters* par = ist.st->codecpar;
+    if (par->codec_type == AVMEDIA_TYPE_AUDIO)
+        return par->sample_rate <= 0 || par->ch_layout.nb_channels <= 0;
+    if (par->codec_type == AVMEDIA_TYPE_VIDEO)
+        return par->width <= 0 || par->height <= 0;
+    return false;
+}
+
+std::string InputStreamName(const InputStream& ist) {
+    return MediaTypeName(ist.st->codecpar->codec_type) +
+           Format(" stream #%d.%d", ist.file_index, ist.st->index);
+}
+
+// Why an output got no stream, in words that say what the input holds.
+std::string ConversionEngine::NoStreamText(const OutputFile& of) const {
+    bool subtitles = false;
+    bool media = false;
+    const InputStream* empty = nullptr;
+    for (const auto& ist : input_streams_) {
+        switch (ist->st->codecpar->codec_type) {
+        case AVMEDIA_TYPE_SUBTITLE: subtitles = true; break;
+        case AVMEDIA_TYPE_VIDEO:
+        case AVMEDIA_TYPE_AUDIO:
+            if (HoldsNoData(*ist))
+                empty = empty ? empty : ist.get();
+            else
+                media = true;
+            break;
+        default: break;
+        }
+    }
+    const std::string input = inputs_.size() == 1 ? inputs_.front() : std::string("the input");
+    if (!media && empty)
+        return input + ": " + InputStreamName(*empty) + " holds no data: there is nothing to convert into " +
+               of.Shown();
+    if (!media && subtitles)
+        return input + " holds only subtitles (no video or audio): there is nothing to convert into " +
+               of.Shown() + "; to show them on a video, convert the video with --subtitles " + input;
+    if (!media)
+        return input + " holds no video or audio stream: there is nothing to convert into " + of.Shown();
+    return "Output file does not contain any stream";
+}
+
 void ConversionEngine::MapStreams() {
     for (size_t i = 0; i < output_streams_.size(); ++i) {
         OutputStream& ost = *output_streams_[i];
@@ -126,7 +170,8 @@ void ConversionEngine::MapStreams() {
             for (size_t j = 0; j < input_streams_.size(); ++j) {
                 const InputStream& ist = *input_streams_[j];
                 if (ist.discard && !ist.discarded_at_demuxer && ist.st->codecpar->codec_type == ost.type &&
-                    !CoverLeftOut(ist, ost.file_index) && ist.st->nb_frames > best_frames) {
+                    !CoverLeftOut(ist, ost.file_index) && !HoldsNoData(ist) &&
+                    ist.st->nb_frames > best_frames) {
                     best_frames = ist.st->nb_frames;
                     source = static_cast<int>(j);
                 }
@@ -135,7 +180,7 @@ void ConversionEngine::MapStreams() {
                 for (size_t j = 0; j < input_streams_.size(); ++j) {
                     const InputStream& ist = *input_streams_[j];
                     if (!ist.discarded_at_demuxer && ist.st->codecpar->codec_type == ost.type &&
-                        !CoverLeftOut(ist, ost.file_index))
+                        !CoverLeftOut(ist, ost.file_index) && !HoldsNoData(ist))
                         source = static_cast<int>(j);
                 }
             }
@@ -399,7 +444,7 @@ bool ConversionEngine::SetupTranscode() {
 
     for (auto& of : output_files_) {
         if (of.streams.empty() && !(of.ctx->oformat->flags & AVFMT_NOSTREAMS))
-            throw Error("Output file does not contain any stream");
+            throw Error(NoStreamText(of));
         for (auto& ost : of.streams)
             output_streams_.push_back(ost.get());
     }

@@ -106,9 +106,35 @@ std::string Format(const char* pattern, const std::string& arg) {
     return out;
 }
 
+// How a value that does not read is met: the reader's error as it always was, the error naming the
+// value (a stored request: all or nothing), or the value's default with the name kept in a list.
+enum class BadValues { kThrow, kThrowNamed, kUseDefault };
+
+// What is wrong with a value, in words a user can act on.
+std::string BadValueCause(const PublishedProperty& p, const std::string& text) {
+    switch (p.kind) {
+    case PropKind::Integer:
+    case PropKind::Int64:
+        if (TextToInteger(text, LLONG_MIN, LLONG_MAX) || TextToUnsigned(text, ULLONG_MAX))
+            return "is out of range";
+        return "is not a number";
+    case PropKind::Double:
+    case PropKind::Single: return "is not a number";
+    case PropKind::Boolean: return "is not 1 or 0";
+    case PropKind::Enumeration:
+    case PropKind::Set: return "is not one of its values";
+    case PropKind::DateTime:
+    case PropKind::Date:
+    case PropKind::Time: return "is not a date and time";
+    default: return "cannot be read";
+    }
+}
+
 class Reader {
 public:
-    explicit Reader(bool attributes) : attributes_(attributes) {}
+    explicit Reader(bool attributes, BadValues bad_values = BadValues::kThrow,
+                    std::vector<std::string>* skipped = nullptr)
+        : attributes_(attributes), bad_values_(bad_values), skipped_(skipped) {}
 
     void ReadProperties(QObject* object, const pugi::xml_node& element, int depth) {
         if (depth > kMaxDepth)
@@ -123,7 +149,7 @@ public:
                 continue;
             }
             if (p.writable)
-                ReadProperty(object, p, index);
+                ReadCheckedProperty(object, p, index);
         }
     }
 
@@ -139,6 +165,29 @@ public:
     }
 
 private:
+    void ReadCheckedProperty(QObject* object, const PublishedProperty& p, const ElementIndex& index) {
+        if (bad_values_ == BadValues::kThrow) {
+            ReadProperty(object, p, index);
+            return;
+        }
+        try {
+            ReadProperty(object, p, index);
+        } catch (const Error& e) {
+            const std::optional<std::string> text =
+                p.kind == PropKind::StringList ? std::nullopt : Lookup(index, p.name.constData());
+            const std::string named =
+                text ? p.name.toStdString() + ": '" + *text + "' " + BadValueCause(p, *text)
+                     : p.name.toStdString() + ": " + e.what();
+            if (bad_values_ == BadValues::kThrowNamed)
+                throw EOmniXMLPersistent(named);
+            skipped_->push_back(named);
+            // The value's declared default; without one the object keeps the value it had.
+            if (p.has_default && p.kind != PropKind::Int64 && p.kind != PropKind::Double &&
+                p.kind != PropKind::Single)
+                WriteOrdinal(object, p, p.declared_default);
+        }
+    }
+
     // The value's text, or nullopt when the document does not hold it.
     std::optional<std::string> Lookup(const ElementIndex& index, const char* name) const {
         if (attributes_) {
@@ -180,8 +229,13 @@ private:
         case PropKind::Double:
         case PropKind::Single: {
             double value = 0;
-            if (text)
-                value = TextToFloat(*text).value_or(0);
+            if (text) {
+                const std::optional<double> parsed = TextToFloat(*text);
+                // Older readers took an unreadable number as 0; a checked read refuses it.
+                if (!parsed && bad_values_ != BadValues::kThrow)
+                    throw EOmniXMLPersistent(Format("Invalid float value (%s).", *text));
+                value = parsed.value_or(0);
+            }
             if (p.kind == PropKind::Single)
                 p.meta.write(object, QVariant(NarrowToSingle(value)));
             else
@@ -356,9 +410,12 @@ private:
     }
 
     bool attributes_;
+    BadValues bad_values_;
+    std::vector<std::string>* skipped_;
 };
 
-void Load(QObject* instance, const pugi::xml_document& doc) {
+void Load(QObject* instance, const pugi::xml_document& doc, BadValues bad_values = BadValues::kThrow,
+          std::vector<std::string>* skipped = nullptr) {
     if (instance == nullptr)
         throw Error("There is no object to read into.");
     const pugi::xml_node root = doc.document_element();
@@ -370,7 +427,7 @@ void Load(QObject* instance, const pugi::xml_document& doc) {
             throw EOmniXMLPersistent("Auto PropFormat not allowed here.");
         attributes = SameName(format.value(), "attr");
     }
-    Reader reader(attributes);
+    Reader reader(attributes, bad_values, skipped);
     const QByteArray class_name = PublishedClassOf(instance->metaObject()).name.toUtf8();
     // A collection's document has the class as its root and the items directly in it.
     if (auto* collection = dynamic_cast<TOmniCollection*>(instance)) {
@@ -422,11 +479,14 @@ void TOmniXMLReader::LoadFromFile(QObject* instance, const QString& file_name) {
     Load(instance, doc);
 }
 
-void TOmniXMLReader::LoadFromFileStrictly(QObject* instance, const QString& file_name) {
-    const QByteArray data = ReadWholeFile(file_name);
+namespace {
+
+// A document that must hold the object: text that is not XML or lacks the object's element throws
+// EOmniXMLPersistent with the reason.
+void LoadWhole(QObject* instance, const char* data, size_t size, pugi::xml_encoding encoding,
+               BadValues bad_values, std::vector<std::string>* skipped) {
     pugi::xml_document doc;
-    const pugi::xml_parse_result parsed = doc.load_buffer(data.constData(), static_cast<size_t>(data.size()),
-                                                          kParseOptions, pugi::encoding_auto);
+    const pugi::xml_parse_result parsed = doc.load_buffer(data, size, kParseOptions, encoding);
     if (!parsed)
         throw EOmniXMLPersistent(std::string("Not an XML document: ") + parsed.description() + " at byte " +
                                  std::to_string(static_cast<long long>(parsed.offset)) + ".");
@@ -434,7 +494,28 @@ void TOmniXMLReader::LoadFromFileStrictly(QObject* instance, const QString& file
     const pugi::xml_node root = doc.document_element();
     if (!SameName(root.name(), class_name.constData()) && !FindElement(root, class_name.constData()))
         throw EOmniXMLPersistent("The document holds no " + class_name.toStdString() + " element.");
-    Load(instance, doc);
+    Load(instance, doc, bad_values, skipped);
+}
+
+} // namespace
+
+void TOmniXMLReader::LoadFromFileStrictly(QObject* instance, const QString& file_name) {
+    const QByteArray data = ReadWholeFile(file_name);
+    LoadWhole(instance, data.constData(), static_cast<size_t>(data.size()), pugi::encoding_auto,
+              BadValues::kThrow, nullptr);
+}
+
+std::vector<std::string> TOmniXMLReader::LoadFromFileValueByValue(QObject* instance,
+                                                                  const QString& file_name) {
+    const QByteArray data = ReadWholeFile(file_name);
+    std::vector<std::string> skipped;
+    LoadWhole(instance, data.constData(), static_cast<size_t>(data.size()), pugi::encoding_auto,
+              BadValues::kUseDefault, &skipped);
+    return skipped;
+}
+
+void TOmniXMLReader::LoadFromTextWhole(QObject* instance, std::string_view text) {
+    LoadWhole(instance, text.data(), text.size(), pugi::encoding_utf8, BadValues::kThrowNamed, nullptr);
 }
 
 } // namespace vc

@@ -10,7 +10,9 @@
 
 #include <QObject>
 #include <QString>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace vc {
 
@@ -26,6 +28,15 @@ public:
     // cut-off document) or a document without the object's element throws EOmniXMLPersistent with
     // the parser's reason.
     static void LoadFromFileStrictly(QObject* instance, const QString& file_name);
+    // As LoadFromFileStrictly, except that a value that does not read costs only that value: it
+    // takes its declared default (without one it keeps the value it had) and the rest is read.
+    // Returns one line per such value: "ThreadCount: 'x' is not a number".
+    static std::vector<std::string> LoadFromFileValueByValue(QObject* instance, const QString& file_name);
+    // All or nothing, for a document that must hold the object (a stored request): text that is
+    // not XML or lacks the object's element, and any value that does not read, throw
+    // EOmniXMLPersistent naming what is wrong ("AudioVolume: 'loud' is not a number"). Values
+    // read before the failure are in the object: read into a copy to keep the original.
+    static void LoadFromTextWhole(QObject* instance, std::string_view text);
 
     // A string list may declare at most this many lines; more is a damaged document, not a list
     // to allocate.

@@ -3,10 +3,10 @@
 #include "model/persistence/published_properties.h"
 #include "model/persistence/value_text.h"
 #include "model/persistence/xml_text_output.h"
+#include "platform/file_replace.h"
 
 #include <QDateTime>
 #include <QMetaEnum>
-#include <QSaveFile>
 #include <QStringList>
 #include <pugixml.hpp>
 
@@ -235,14 +235,9 @@ QString TOmniXMLWriter::SaveToString(const QObject* instance, TPropsFormat props
 void TOmniXMLWriter::SaveToFile(const QObject* instance, const QString& file_name, TPropsFormat props_format,
                                 TOutputFormat output_format) {
     const std::string text = SaveToText(instance, props_format, output_format, false);
-    // Written beside the target and renamed over it, so a crash never leaves half a file.
-    QSaveFile file(file_name);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) ||
-        !file.commit()) {
-        throw Error(
-            QStringLiteral("Cannot write file \"%1\": %2").arg(file_name, file.errorString()).toStdString());
-    }
+    // Written beside the target, synced and renamed over it only when all of that succeeded: a
+    // full disk or a crash never leaves an empty or half file in its place.
+    ReplaceFileContents(file_name, QByteArray::fromStdString(text));
 }
 
 } // namespace vc

@@ -1,10 +1,10 @@
 #include "model/profiles/ini_file.h"
 
 #include "engine/media/format_helpers.h"
+#include "platform/file_replace.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 // Text stays UTF-8 bytes end to end; Qt does every conversion.
@@ -40,7 +40,17 @@ IniFile::IniFile(QString path) : path_(std::move(path)), data_(std::make_unique<
         return;
     if (!file.open(QIODevice::ReadOnly))
         throw Error("Unable to read " + path_.toStdString() + ": " + file.errorString().toStdString());
-    const QByteArray bytes = file.readAll();
+    Parse(file.readAll());
+}
+
+IniFile::IniFile(QString path, const QByteArray& bytes)
+    : path_(std::move(path)), data_(std::make_unique<Data>()) {
+    data_->ini.SetQuotes(true);
+    data_->ini.SetSpaces(false);
+    Parse(bytes);
+}
+
+void IniFile::Parse(const QByteArray& bytes) {
     QStringDecoder utf8(QStringDecoder::Utf8);
     const QString text = utf8.decode(bytes);
     if (utf8.hasError() || bytes.contains('\0') ||
@@ -120,11 +130,12 @@ void IniFile::Save() const {
     // A read-only file must stay read-only: replacing it through a temporary file would succeed.
     if (info.exists() && !info.isWritable())
         throw Error("Unable to write to " + path_.toStdString());
-    QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) ||
-        !file.commit())
+    // Through a synced temporary file: a failed write leaves the old file whole.
+    try {
+        ReplaceFileContents(path_, QByteArray::fromStdString(text));
+    } catch (const Error&) {
         throw Error("Unable to write to " + path_.toStdString());
+    }
 }
 
 } // namespace vc

@@ -20,6 +20,8 @@ public:
     // Reads `path` when it exists; a missing file starts empty. Throws vc::Error for a file that
     // exists but cannot be read, EIniText for one that is not valid UTF-8 INI text.
     explicit IniFile(QString path);
+    // `bytes` read as the content of `path` (Save writes there). Throws EIniText as above.
+    IniFile(QString path, const QByteArray& bytes);
     ~IniFile();
     IniFile(const IniFile&) = delete;
     IniFile& operator=(const IniFile&) = delete;
@@ -47,6 +49,8 @@ public:
     void Save() const;
 
 private:
+    void Parse(const QByteArray& bytes);
+
     QString path_;
     struct Data;
     std::unique_ptr<Data> data_;

@@ -5,6 +5,8 @@
 
 #include <QString>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace vc {
 
@@ -18,17 +20,21 @@ public:
 };
 
 // Frees every editable profile of `list`, then appends the profiles of the file in file order:
-// "ProfileCount" of them, at most as many as the file holds. Throws vc::Error when the file exists
-// but cannot be read, EDamagedProfiles when its content is damaged; the list is then left untouched.
-void LoadUserProfiles(TAVProfileList& list, const QString& path);
+// "ProfileCount" of them, at most as many as the file holds. A file cut short (no readable
+// "ProfileCount", a last line without its line break) gives every profile it holds whole. A value
+// that does not read leaves that value at its default. Returns one line for each such thing
+// ("SampleRate2: 'x' is not a number"). Throws vc::Error when the file cannot be read,
+// EDamagedProfiles when its content is damaged; the list is then left untouched.
+std::vector<std::string> LoadUserProfiles(TAVProfileList& list, const QString& path);
 
 // Writes every editable profile of `list`, numbered from 0 in catalogue order, and "ProfileCount"
 // into the file, keeping whatever else the file holds. Throws vc::Error("Unable to write to <path>").
 void SaveUserProfiles(const TAVProfileList& list, const QString& path);
 
 // The catalogue as the program starts with it: the built-in table, then the user profile file at
-// `path` when it exists. A damaged file is renamed to "<path>.bad" (see SetAsideDamagedFile) with
-// one warning through the message sink, and the built-in table is used.
+// `path` when it exists. What LoadUserProfiles could not read is named in one warning through the
+// message sink. A damaged file is renamed to "<path>.bad" (see SetAsideDamagedFile) with one
+// warning, and the built-in table is used.
 std::unique_ptr<TAVProfileList> LoadCatalogue(const QString& path);
 
 } // namespace vc

@@ -3,6 +3,7 @@
 #include "model/persistence/omni_xml_reader.h"
 #include "model/persistence/omni_xml_writer.h"
 #include "model/persistence/set_aside.h"
+#include "platform/file_replace.h"
 #include "platform/message_sink.h"
 #include "platform/process_priority.h"
 #include "platform/user_folders.h"
@@ -70,7 +71,15 @@ void TAVConfiguration::Save() {
 }
 
 void TAVConfiguration::SaveToFile(const QString& file) {
-    TOmniXMLWriter::SaveToFile(this, file, TPropsFormat::pfNodes, TOutputFormat::ofIndent);
+    const std::string text = TOmniXMLWriter::SaveToText(this, TPropsFormat::pfNodes, TOutputFormat::ofIndent);
+    // A file that already says this is left alone: saving at exit after a failed run (a full disk,
+    // a store that cannot be opened) then writes nothing at all.
+    QFile current(file);
+    if (current.open(QIODevice::ReadOnly) && current.size() == static_cast<qint64>(text.size()) &&
+        current.readAll() == QByteArray::fromStdString(text))
+        return;
+    current.close();
+    ReplaceFileContents(file, QByteArray::fromStdString(text));
 }
 
 bool TAVConfiguration::LoadAtStartup() {
@@ -80,7 +89,15 @@ bool TAVConfiguration::LoadAtStartup() {
     try {
         if (!QFileInfo::exists(file))
             Save();
-        TOmniXMLReader::LoadFromFileStrictly(this, file);
+        const std::vector<std::string> skipped = TOmniXMLReader::LoadFromFileValueByValue(this, file);
+        if (!skipped.empty()) {
+            // One bad value costs that value only; the file is rewritten with its default at exit.
+            std::string message = "Some settings in \"" + file.toStdString() +
+                                  "\" could not be read and take their default values:";
+            for (const std::string& line : skipped)
+                message += "\n" + line;
+            CurrentMessageSink().Show(MessageKind::Warning, "Warning", message);
+        }
         return true;
     } catch (const Error& e) { // reader errors, and files that cannot be read or written
         problem = e.what();

@@ -74,15 +74,18 @@ public:
     void Load();
     void LoadFromFile(const QString& file);
     // Creates the folder, applies ThreadPrority to this process (refusals ignored) and writes the
-    // file, indented. A failure throws vc::Error naming the file.
+    // file, indented, unless it already holds exactly that. The old file is replaced only by a
+    // complete, synced new one; a failure leaves it as it was and throws vc::Error naming the file.
     void Save();
     void SaveToFile(const QString& file);
 
-    // Load as the programs do it at start-up: a configuration that fails to load (a bad value, text
-    // that is not XML, a cut-off or foreign document) is not fatal and nothing in it is destroyed. The file
-    // is renamed to "Config.Xml.bad" (".bad.2" and so on when that exists), the settings go back to their
-    // construction values, a fresh file is written, and one warning through the message sink says what went
-    // wrong and where the old file is. Returns false after such a recovery, true when the file loaded.
+    // Load as the programs do it at start-up. A value that does not read takes its default, with one
+    // warning through the message sink naming every such value; the rest is kept. A file that fails
+    // to load (text that is not XML, a cut-off or foreign document) is not fatal and nothing in it is
+    // destroyed. The file is renamed to "Config.Xml.bad" (".bad.2" and so on when that exists), the settings
+    // go back to their construction values, a fresh file is written, and one warning through the message sink
+    // says what went wrong and where the old file is. Returns false after such a recovery, true when the file
+    // loaded.
     bool LoadAtStartup();
 
     // The path of the set-aside file of the last LoadAtStartup recovery, or empty.

@@ -8,6 +8,7 @@
 #include <QProcess>
 
 #include <sys/mount.h>
+#include <sys/wait.h>
 
 #include <csignal>
 #include <fstream>
@@ -26,6 +27,18 @@ void WriteAll(const std::filesystem::path& p, const std::string& text) {
 }
 
 enum class Ending { Exit, CtrlC, Kill };
+
+// The temporary file a run of process `pid` left in `folder` for the target named after `prefix`
+// (".a1.mp4."), or an empty path.
+std::filesystem::path TemporaryOf(const std::filesystem::path& folder, const std::string& prefix, pid_t pid) {
+    const std::string start = prefix + std::to_string(pid) + "-";
+    for (const auto& e : std::filesystem::directory_iterator(folder)) {
+        const std::string name = e.path().filename().string();
+        if (name.rfind(start, 0) == 0 && name.size() > 11 && name.substr(name.size() - 11) == ".vconv-part")
+            return e.path();
+    }
+    return {};
+}
 
 struct SafetyCase {
     const char* what;
@@ -186,8 +199,8 @@ TEST_F(TaskCliTest, AKilledRunKeepsItsLogLinesAndTheNextRunClearsWhatItLeft) {
     const auto killed_pid = static_cast<pid_t>(p.processId());
     ::kill(killed_pid, SIGKILL);
     ASSERT_TRUE(p.waitForFinished(30000));
-    const auto left = out / (".a1.mp4." + std::to_string(killed_pid) + ".vconv-part");
-    EXPECT_TRUE(std::filesystem::exists(left));
+    const auto left = TemporaryOf(out, ".a1.mp4.", killed_pid);
+    EXPECT_TRUE(std::filesystem::exists(left)) << "no temporary file of the killed run";
     EXPECT_FALSE(std::filesystem::exists(out / "a1.mp4"));
 
     const ProcessResult log = Vconv({"log", "1"});
@@ -199,6 +212,81 @@ TEST_F(TaskCliTest, AKilledRunKeepsItsLogLinesAndTheNextRunClearsWhatItLeft) {
     EXPECT_TRUE(DecodesCleanly(out / "a1.mp4"));
     EXPECT_FALSE(std::filesystem::exists(left));
     EXPECT_EQ(ReadAll(live), "a run of a process that still runs");
+}
+
+// The number of a process that has ended.
+pid_t DeadPid() {
+    const pid_t pid = fork();
+    if (pid == 0)
+        _exit(0);
+    waitpid(pid, nullptr, 0);
+    return pid;
+}
+
+// An existing output is replaced only on request; a task killed while converting onto it leaves it
+// as it was. The next start sweeps what dead processes left beside unfinished tasks' targets and
+// keeps a live process's file; `delete --target` of the killed task keeps the earlier file (the
+// task never wrote it) and its temporary file is gone.
+TEST_F(TaskCliTest, AKilledTaskNeverCostsTheEarlierFileAndItsLeftoversAreSwept) {
+    SetSlots(1);
+    const auto clip = MakeClip("long.mp4", 60, "1280x720");
+    const auto out = dir_ / "out";
+    std::filesystem::create_directories(out);
+    const auto target = out / "long.mkv";
+    WriteAll(target, "the user's earlier file");
+
+    const ProcessResult refused = Vconv({"convert", clip.string(), "-o", target.string(), "-q"});
+    EXPECT_EQ(refused.exit_code, 1) << refused.err;
+    EXPECT_NE(refused.err.find(target.string() + " exists; give -y (--overwrite)"), std::string::npos)
+        << refused.err;
+    EXPECT_EQ(Vconv({"tasks"}).out.find("long"), std::string::npos) << "a refused run left a task";
+
+    QProcess p;
+    p.start(QString::fromStdString(VconvPath().string()),
+            {"convert", QString::fromStdString(clip.string()), "-o", QString::fromStdString(target.string()),
+             "-y", "-q"});
+    ASSERT_TRUE(p.waitForStarted());
+    const auto killed_pid = static_cast<pid_t>(p.processId());
+    std::filesystem::path left;
+    for (int i = 0; i < 600 && left.empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        left = TemporaryOf(out, ".long.mkv.", killed_pid);
+    }
+    ASSERT_FALSE(left.empty()) << "the run never wrote its temporary file";
+    ::kill(killed_pid, SIGKILL);
+    ASSERT_TRUE(p.waitForFinished(30000));
+    ASSERT_TRUE(std::filesystem::exists(left));
+    EXPECT_EQ(ReadAll(target), "the user's earlier file");
+
+    // Leftovers of another target in the same folder: a dead process's and a live one's.
+    const auto dead_other = out / (".other.mp4." + std::to_string(DeadPid()) + "-1.vconv-part");
+    const auto live_other = out / (".other.mp4." + std::to_string(::getpid()) + "-1.vconv-part");
+    WriteAll(dead_other, "left by a killed run");
+    WriteAll(live_other, "a run of a process that still runs");
+    const ProcessResult listed = Vconv({"tasks"});
+    EXPECT_EQ(listed.exit_code, 0) << listed.err;
+    EXPECT_FALSE(std::filesystem::exists(left));
+    EXPECT_FALSE(std::filesystem::exists(dead_other));
+    EXPECT_EQ(ReadAll(live_other), "a run of a process that still runs");
+
+    const auto left_again = out / (".long.mkv." + std::to_string(DeadPid()) + "-2.vconv-part");
+    WriteAll(left_again, "left by another killed run of the task");
+    const ProcessResult deleted = Vconv({"delete", "1", "--target"});
+    EXPECT_EQ(deleted.exit_code, 0) << deleted.err;
+    EXPECT_NE(deleted.err.find(target.string() + " was kept"), std::string::npos) << deleted.err;
+    EXPECT_EQ(ReadAll(target), "the user's earlier file");
+    EXPECT_FALSE(std::filesystem::exists(left_again));
+    EXPECT_TRUE(std::filesystem::exists(live_other));
+    EXPECT_EQ(Vconv({"tasks"}).out.find("long"), std::string::npos) << "the task is still listed";
+}
+
+// A conversion without a task takes its slot from the same pool as every other command.
+TEST_F(TaskCliTest, NoHistoryTakesTheCommandsSlotPool) {
+    ASSERT_EQ(NamedSemaphoreValue(pool_), -1);
+    const ProcessResult r = Vconv({"convert", Media("h264_aac.mp4").string(), "-o", (dir_ / "n.mkv").string(),
+                                   "--copy", "--no-history", "-q"});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_EQ(NamedSemaphoreValue(pool_), 2) << "the run did not use VCONV_SLOT_POOL";
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "store/persistent_manager.h"
 
+#include "model/persistence/omni_xml_persistent.h"
 #include "model/settings/conversion_settings.h"
 #include "support/test_env.h"
 
@@ -148,19 +149,31 @@ TEST_F(StoreTest, RowsWithNullColumnsAndDamagedDatesLoadAsEmptyValues) {
     EXPECT_EQ(history[1].ConvertedDate, QDateTime(QDate(2025, 1, 2), QTime(3, 4, 5)));
 }
 
-TEST_F(StoreTest, AFileThatIsNotADatabaseIsReportedAndLeftAlone) {
+TEST_F(StoreTest, AFileThatIsNotADatabaseIsSetAsideAndOneThatCannotBeOpenedIsLeftAlone) {
     std::filesystem::create_directories(Folder().toStdString());
     const auto path = TPersistentManager::DatabasePath(Folder()).toStdString();
     const std::string garbage(4096, 'g');
     std::ofstream(path) << garbage;
+    {
+        auto store = Open();
+        EXPECT_NE(store->RecoveryWords().find(path + ".bad"), std::string::npos) << store->RecoveryWords();
+        EXPECT_TRUE(store->LoadConvertingTask().empty());
+        EXPECT_EQ(store->LoadCategory(TPersistentManager::kRootCategoryId)->Parent, -1);
+    }
+    std::ifstream in(path + ".bad");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), garbage);
+
+    // A store that cannot be opened at all (here a folder in its place) is no damage: nothing moves.
+    std::filesystem::remove(path);
+    std::filesystem::create_directory(path);
     try {
         Open();
-        FAIL() << "opened a file that is not a database";
+        FAIL() << "opened a folder";
     } catch (const Error& e) {
         EXPECT_EQ(std::string(e.what()).rfind("Can not open Database " + path + ": ", 0), 0u) << e.what();
     }
-    std::ifstream in(path);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), garbage);
+    EXPECT_TRUE(std::filesystem::is_directory(path));
+    EXPECT_FALSE(std::filesystem::exists(path + ".bad.2"));
 }
 
 TEST_F(StoreTest, HistoryReadsUseTheIndexWithoutSorting) {
@@ -176,12 +189,14 @@ TEST_F(StoreTest, HistoryReadsUseTheIndexWithoutSorting) {
     EXPECT_EQ(details.find("TEMP B-TREE"), std::string::npos) << details;
 }
 
-TEST_F(StoreTest, StoredRequestsRoundTripAndBadTextGivesDefaults) {
+TEST_F(StoreTest, StoredRequestsRoundTripAndAreReadWholeOrNotAtAll) {
     TConversionSettings settings;
     settings.SetSourceFiles({"/v/a.mp4", "/v/b.mp4"});
     settings.SetTargetFolder("/out");
     settings.SetCategoryId(7);
     settings.SetDuration(12.5);
+    settings.ConvertOptions()->AudioOptions()->SetAudioVolume(300);
+    settings.ConvertOptions()->FilterOptions()->SetVideoFilters("hflip");
     const QString xml = TPersistentManager::GetConvertSettings(settings);
     TConversionSettings back;
     TPersistentManager::ReadConvertSettings(back, xml);
@@ -189,10 +204,33 @@ TEST_F(StoreTest, StoredRequestsRoundTripAndBadTextGivesDefaults) {
     EXPECT_EQ(back.TargetFolder(), "/out");
     EXPECT_EQ(back.CategoryId(), 7);
     EXPECT_DOUBLE_EQ(back.Duration(), 12.5);
-    for (const QString& bad : {QString(), QStringLiteral("   "), QStringLiteral("not xml <<")}) {
-        TConversionSettings fresh;
-        EXPECT_NO_THROW(TPersistentManager::ReadConvertSettings(fresh, bad));
-        EXPECT_TRUE(fresh.SourceFiles().isEmpty());
+
+    // A bad value anywhere refuses the whole request, naming the field and its value; what was
+    // read before it does not leak into the settings.
+    QString bad_volume = xml;
+    bad_volume.replace("<AudioVolume>300<", "<AudioVolume>loud<");
+    ASSERT_NE(bad_volume, xml);
+    const struct {
+        QString text;
+        std::string words;
+    } bad[] = {
+        {bad_volume, "AudioVolume: 'loud' is not a number"},
+        {QString(), "empty"},
+        {QStringLiteral("   "), "empty"},
+        {QStringLiteral("not xml <<"), "Not an XML document"},
+        {QStringLiteral("<a><b>1</b></a>"), "holds no TConversionSettings"},
+    };
+    for (const auto& row : bad) {
+        TConversionSettings kept;
+        kept.SetSourceFiles({"/kept.mp4"});
+        try {
+            TPersistentManager::ReadConvertSettings(kept, row.text);
+            ADD_FAILURE() << "read: " << row.text.toStdString();
+        } catch (const EOmniXMLPersistent& e) {
+            EXPECT_NE(std::string(e.what()).find(row.words), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(kept.SourceFiles(), QStringList{"/kept.mp4"}) << row.text.toStdString();
+        EXPECT_TRUE(kept.TargetFolder().isEmpty());
     }
 }
 

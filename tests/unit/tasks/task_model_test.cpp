@@ -220,11 +220,22 @@ TEST_F(TaskModelTest, DeleteRemovesTheRowAndOnlyTheFilesAskedFor) {
     EXPECT_TRUE(QFile::exists(target));
     EXPECT_TRUE(view_.rows[0]->CanOpenSource());
 
+    // An unfinished task never wrote the file at its target: it stays.
     view_.rows[0]->Delete(true, true);
     EXPECT_TRUE(node.Tasks().empty());
     EXPECT_FALSE(QFile::exists(source));
-    EXPECT_FALSE(QFile::exists(target));
+    EXPECT_TRUE(QFile::exists(target));
     EXPECT_TRUE(store_.LoadConvertingTask().empty());
+
+    // A finished task's output is its own.
+    Finished(*Request(File("src2.mov"), target), 1, QDateTime::currentDateTime());
+    tree_.LoadCategories();
+    TConvertedNode* root = tree_.FindCategory(1);
+    view_.selected_node = root;
+    root->LoadTaskList(&view_);
+    ASSERT_EQ(view_.rows.size(), 1u);
+    view_.rows[0]->Delete(false, true);
+    EXPECT_FALSE(QFile::exists(target));
 }
 
 TEST_F(TaskModelTest, ClearLogEmptiesTheShownLogAndTheStoredOne) {
