@@ -264,6 +264,15 @@ void TPersistentManager::DeleteCategory(int id) {
     transaction.Commit();
 }
 
+void TPersistentManager::ReadConvertSettingsForDisplay(TConversionSettings& settings,
+                                                       const QString& xml) noexcept {
+    try {
+        TOmniXMLReader::LoadFromString(&settings, xml);
+    } catch (const std::exception&) {
+        // The reason was already given by ReadConvertSettings; what was read is all there is.
+    }
+}
+
 QString TPersistentManager::GetConvertSettings(const TConversionSettings& settings) {
     return TOmniXMLWriter::SaveToString(&settings, TPropsFormat::pfNodes);
 }

@@ -107,6 +107,9 @@ public:
     // holds no request, and any value that does not read throw EOmniXMLPersistent naming what is
     // wrong ("AudioVolume: 'loud' is not a number") and leave `settings` as it was.
     static void ReadConvertSettings(TConversionSettings& settings, const QString& xml);
+    // For showing a row whose request ReadConvertSettings refused: the values up to the first bad
+    // one, the rest as they were. Never throws; such settings are never run or stored.
+    static void ReadConvertSettingsForDisplay(TConversionSettings& settings, const QString& xml) noexcept;
 
     // How ConvertedDate is written: UTC, ISO 8601 with milliseconds and a "Z", so the text sorts
     // in time order across time zones and daylight-saving changes.

@@ -101,6 +101,7 @@ void TConvertingNode::LoadConvertingTask() {
             task->SetRequestError(QString::fromStdString(e.what()));
             task->AddLogLine(QStringLiteral("The stored request cannot be read: ") +
                              QString::fromStdString(e.what()));
+            TPersistentManager::ReadConvertSettingsForDisplay(task->Settings(), row.ConvertSettings);
         }
         task->SetLogText(row.Log + task->LogText());
         AppendTask(std::move(task));
@@ -174,6 +175,7 @@ void TConvertedNode::LoadConvertedTask() {
             task->SetRequestError(QString::fromStdString(e.what()));
             task->AddLogLine(QStringLiteral("The stored request cannot be read: ") +
                              QString::fromStdString(e.what()));
+            TPersistentManager::ReadConvertSettingsForDisplay(task->Settings(), row.ConvertSettings);
         }
         task->SetLogText(row.Log + task->LogText());
         AppendTask(std::move(task));

@@ -150,7 +150,7 @@ std::string ConversionEngine::NoStreamText(const OutputFile& of) const {
         }
     }
     const std::string input = inputs_.size() == 1 ? inputs_.front() : std::string("the input");
-    if (!media && empty)
+    if (empty)
         return input + ": " + InputStreamName(*empty) + " holds no data: there is nothing to convert into " +
                of.Shown();
     if (!media && subtitles)

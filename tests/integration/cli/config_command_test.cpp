@@ -86,14 +86,24 @@ TEST_F(ConfigCommand, SetChangesAndSavesEverythingOrNothing) {
     EXPECT_EQ(ReadFile(ConfigFile()), saved); // nothing of the rejected commands was saved
 }
 
-TEST_F(ConfigCommand, ADamagedFileIsSetAsideWithAWarning) {
+TEST_F(ConfigCommand, ABadValueCostsThatValueAndADamagedFileIsSetAside) {
     std::filesystem::create_directories(ConfigFile().parent_path());
-    const std::string damaged = "<data><TAVConfiguration><ShowAlert>x</ShowAlert></TAVConfiguration></data>";
-    std::ofstream(ConfigFile(), std::ios::binary) << damaged;
-    const ProcessResult r = Vconv({});
+    const std::string bad =
+        "<data><TAVConfiguration><ShowAlert>x</ShowAlert><OutputFolder>/mine</OutputFolder>"
+        "</TAVConfiguration></data>";
+    std::ofstream(ConfigFile(), std::ios::binary) << bad;
+    ProcessResult r = Vconv({});
     ASSERT_EQ(r.exit_code, 0) << r.err;
-    EXPECT_NE(r.err.find("Invalid boolean value (x)."), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("ShowAlert: 'x' is not 1 or 0"), std::string::npos) << r.err;
     EXPECT_NE(r.out.find("ShowAlert=true"), std::string::npos);
+    EXPECT_NE(r.out.find("OutputFolder=/mine"), std::string::npos) << r.out;
+    EXPECT_FALSE(std::filesystem::exists(ConfigFile().string() + ".bad"));
+
+    const std::string damaged = bad.substr(0, 40);
+    std::ofstream(ConfigFile(), std::ios::binary | std::ios::trunc) << damaged;
+    r = Vconv({});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_NE(r.err.find("Not an XML document"), std::string::npos) << r.err;
     EXPECT_EQ(ReadFile(ConfigFile().string() + ".bad"), damaged);
 }
 
