@@ -16,6 +16,7 @@
 #include "support/gui_test.h"
 #include "support/recording_message_sink.h"
 #include "tasks/av_task.h"
+#include "tasks/batch_plan.h"
 #include "tasks/node_object.h"
 #include "tasks/task_view.h"
 
@@ -49,7 +50,7 @@ TEST(BatchThreadCount, ConfiguredElseProcessorsSharedAtLeastOne) {
     };
     for (const Case& c :
          {Case{0, 8, 3, 2}, Case{0, 8, 10, 1}, Case{0, 8, 1, 8}, Case{4, 8, 10, 4}, Case{0, 1, 0, 1}})
-        EXPECT_EQ(gui::BatchThreadCount(c.configured, c.processors, c.files), c.expected)
+        EXPECT_EQ(BatchThreadCount(c.configured, c.processors, c.files), c.expected)
             << c.configured << " " << c.processors << " " << c.files;
 }
 
@@ -196,6 +197,40 @@ TEST_F(NewBatchWizard, RequestMatchesTheCommandLineAndThreeFilesMakeThreeTasks) 
         EXPECT_EQ(ProbeStreams(out), std::vector<std::string>{"audio:mp3"}) << name;
     }
     RemoveNamedSemaphore(pool);
+}
+
+} // namespace
+} // namespace vc::test
+
+namespace vc::test {
+namespace {
+
+TEST_F(NewBatchWizard, AFileListedTwiceOrTwoFilesOfOneNameAreNumberedOnlyWhenTheUserAgrees) {
+    const std::filesystem::path other = dir_ / "other";
+    std::filesystem::create_directories(other);
+    std::filesystem::copy_file(Media("h264_aac.mp4"), other / "h264_aac.mp4");
+    const QString a = MediaPath("h264_aac.mp4");
+    const QString b = QString::fromStdString((other / "h264_aac.mp4").string());
+    for (const bool agree : {false, true}) {
+        SCOPED_TRACE(agree ? "numbered" : "kept open");
+        RecordingMessageSink sink(agree);
+        ScriptedFileChooser chooser;
+        chooser.Queue({a, a, b});
+        TFormNewBatch form(context_);
+        form.show();
+        form.btnAddFiles->click();
+        Choose(form.Chooser->cbbCategory, "MP4");
+        ASSERT_TRUE(RunEventsUntil([&] { return form.btnFinish->isEnabled(); }, std::chrono::seconds(2)));
+        form.btnFinish->click();
+        ASSERT_EQ(sink.Texts().size(), 1U);
+        const QString asked = QString::fromStdString(sink.Texts().front());
+        EXPECT_TRUE(asked.contains(QDir::toNativeSeparators(root_folder_ + "/h264_aac (2).mp4")))
+            << asked.toStdString();
+        EXPECT_TRUE(asked.contains(QDir::toNativeSeparators(root_folder_ + "/h264_aac (3).mp4")))
+            << asked.toStdString();
+        EXPECT_EQ(form.result() == QDialog::Accepted, agree);
+        EXPECT_EQ(form.isVisible(), !agree);
+    }
 }
 
 } // namespace
