@@ -7,6 +7,7 @@
 #include "engine/options/option_bounds.h"
 #include "model/settings/configuration.h"
 #include "model/settings/conversion_settings.h"
+#include "model/settings/thread_counts.h"
 #include "platform/error.h"
 #include "store/persistent_manager.h"
 #include "tasks/av_task.h"
@@ -43,14 +44,6 @@ const char* kDescription =
     "  vconv batch --profile \"MPEG-4 Video (*.mp4)\" --profile-category MP4 -o ~/Videos a.avi b.mov c.mkv";
 
 } // namespace
-
-// Encoder threads for each task of a batch: the configured count, else the processors shared
-// between the files, at least one.
-int BatchThreadCount(int configured, int processors, int files) {
-    if (configured > 0)
-        return configured;
-    return std::max(1, processors / std::max(1, files));
-}
 
 int RunBatchCommand(int argc, char** argv) {
     QStringList args;
@@ -124,10 +117,10 @@ int RunBatchCommand(int argc, char** argv) {
         // The single-file count was set before the profile's Apply; a profile that fixes its own
         // count (image sequences) keeps it.
         const int configured = AVConfiguration().PerformanceOptions()->ThreadCount();
-        if (options->ThreadCount() ==
-            (configured > 0 ? configured : ClampThreadCount(std::max(1, QThread::idealThreadCount()))))
-            options->SetThreadCount(ClampThreadCount(
-                BatchThreadCount(configured, QThread::idealThreadCount(), static_cast<int>(files.size()))));
+        if (options->ThreadCount() == ConversionThreadCount(configured))
+            options->SetThreadCount(BatchThreadCount(configured, QThread::idealThreadCount(),
+                                                     static_cast<int>(files.size()),
+                                                     SlotsAtOnce(ConsoleSessionSetup().slot_count)));
         if (const auto problem = FindOptionOutOfBounds(*options))
             return UsageError("batch",
                               DescribeOutOfBounds(*problem, "the profile's " + problem->path.toStdString()));
