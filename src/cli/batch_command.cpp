@@ -7,6 +7,7 @@
 #include "engine/options/option_bounds.h"
 #include "model/settings/configuration.h"
 #include "model/settings/conversion_settings.h"
+#include "model/settings/thread_counts.h"
 #include "platform/error.h"
 #include "store/persistent_manager.h"
 #include "tasks/av_task.h"
@@ -124,10 +125,10 @@ int RunBatchCommand(int argc, char** argv) {
         // The single-file count was set before the profile's Apply; a profile that fixes its own
         // count (image sequences) keeps it.
         const int configured = AVConfiguration().PerformanceOptions()->ThreadCount();
-        if (options->ThreadCount() ==
-            (configured > 0 ? configured : ClampThreadCount(std::max(1, QThread::idealThreadCount()))))
-            options->SetThreadCount(ClampThreadCount(
-                BatchThreadCount(configured, QThread::idealThreadCount(), static_cast<int>(files.size()))));
+        if (options->ThreadCount() == ConversionThreadCount(configured))
+            options->SetThreadCount(BatchThreadCount(configured, QThread::idealThreadCount(),
+                                                     static_cast<int>(files.size()),
+                                                     SlotsAtOnce(ConsoleSessionSetup().slot_count)));
         if (const auto problem = FindOptionOutOfBounds(*options))
             return UsageError("batch",
                               DescribeOutOfBounds(*problem, "the profile's " + problem->path.toStdString()));

@@ -86,10 +86,4 @@ QString DescribeClash(const TBatchItem& item) {
     return {};
 }
 
-int BatchThreadCount(int configured, int processors, int files) {
-    if (configured > 0)
-        return configured;
-    return std::max(1, processors / std::max(1, files));
-}
-
 } // namespace vc

@@ -1,7 +1,7 @@
 #pragma once
 // How a batch (many source files, one profile, one output folder) becomes tasks, for both front
-// ends: the output each file gets, what keeps two of them from writing one file, and the encoder
-// threads each task runs with. Main thread only.
+// ends: the output each file gets and what keeps two of them from writing one file. Main thread
+// only.
 #include <QString>
 #include <cstdint>
 #include <vector>
@@ -44,9 +44,5 @@ QString DescribeClash(const TBatchItem& item);
 // "folder/name (n).ext" for "folder/name.ext" (the extension is what follows the last dot of the
 // file name).
 QString NumberedName(const QString& path, int n);
-
-// Encoder threads for each task of a batch: the configured count, else the processors shared
-// between the files, at least one.
-int BatchThreadCount(int configured, int processors, int files);
 
 } // namespace vc

@@ -11,6 +11,7 @@
 #include "model/profiles/profile.h"
 #include "model/settings/configuration.h"
 #include "model/settings/conversion_settings.h"
+#include "model/settings/thread_counts.h"
 #include "platform/message_boxes.h"
 #include "tasks/av_task.h"
 #include "tasks/batch_plan.h"
@@ -162,8 +163,10 @@ void TFormNewBatch::PickerChanged() {
 }
 
 int TFormNewBatch::FinishThreadCount() const {
+    // The desktop session sizes its slot pool the same way (VCONV_SLOTS, else the default).
     return BatchThreadCount(AVConfiguration().PerformanceOptions()->ThreadCount(),
-                            QThread::idealThreadCount(), lstFiles->count());
+                            QThread::idealThreadCount(), lstFiles->count(),
+                            SlotsAtOnce(qEnvironmentVariableIntValue("VCONV_SLOTS")));
 }
 
 bool TFormNewBatch::ConfirmTargets() {

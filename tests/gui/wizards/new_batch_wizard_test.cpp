@@ -11,12 +11,12 @@
 #include "model/profiles/profile.h"
 #include "model/settings/configuration.h"
 #include "model/settings/conversion_settings.h"
+#include "model/settings/thread_counts.h"
 #include "platform/system_shutdown.h"
 #include "platform/thread_sem.h"
 #include "support/gui_test.h"
 #include "support/recording_message_sink.h"
 #include "tasks/av_task.h"
-#include "tasks/batch_plan.h"
 #include "tasks/node_object.h"
 #include "tasks/task_view.h"
 
@@ -42,16 +42,6 @@ void Choose(QComboBox* box, const QString& text) {
     const int index = box->findText(text);
     ASSERT_GE(index, 0) << text.toStdString();
     box->setCurrentIndex(index);
-}
-
-TEST(BatchThreadCount, ConfiguredElseProcessorsSharedAtLeastOne) {
-    struct Case {
-        int configured, processors, files, expected;
-    };
-    for (const Case& c :
-         {Case{0, 8, 3, 2}, Case{0, 8, 10, 1}, Case{0, 8, 1, 8}, Case{4, 8, 10, 4}, Case{0, 1, 0, 1}})
-        EXPECT_EQ(BatchThreadCount(c.configured, c.processors, c.files), c.expected)
-            << c.configured << " " << c.processors << " " << c.files;
 }
 
 using NewBatchWizard = WizardTest;
@@ -139,7 +129,10 @@ TEST_F(NewBatchWizard, RequestMatchesTheCommandLineAndThreeFilesMakeThreeTasks) 
     EXPECT_EQ(request->SourceFiles(), files);
     EXPECT_EQ(request->TargetFolder(), films_folder);
     EXPECT_EQ(request->TargetFile(), ".mp3");
-    EXPECT_EQ(request->ConvertOptions()->ThreadCount(), std::max(1, QThread::idealThreadCount() / 3));
+    // The processors shared among the conversions that run at once (the configuration says automatic).
+    EXPECT_EQ(request->ConvertOptions()->ThreadCount(),
+              BatchThreadCount(0, QThread::idealThreadCount(), 3,
+                               SlotsAtOnce(qEnvironmentVariableIntValue("VCONV_SLOTS"))));
 
     // `vconv batch` with the same choices stores the same request with its first task.
     std::vector<std::string> args = {"batch",      "-q",
