@@ -229,7 +229,9 @@ void TAVTask::Delete(bool delete_source, bool delete_target) {
         tree_->Store().DeleteTask(id_);
     }
     // Stop (and wait for) a conversion before its files go: a waiting one ends its wait here.
+    // What a run stopped here put at the target is the task's own.
     DropConverter();
+    NoteTargetAfterRun();
     const QStringList sources = settings_->SourceFiles();
     if (delete_source && !sources.isEmpty() && QFileInfo(sources.first()).isFile())
         QFile::remove(sources.first());
@@ -310,8 +312,10 @@ void TAVTask::NoteTargetBeforeRun() {
 }
 
 void TAVTask::NoteTargetAfterRun() {
+    if (!target_before_run_)
+        return;
     const std::string now = FileIdentity(settings_->TargetFile().trimmed());
-    if (!now.empty() && now != target_before_run_)
+    if (!now.empty() && now != *target_before_run_)
         target_written_ = true;
 }
 
@@ -463,6 +467,15 @@ void TConvertingTask::Start(TSemaphore* sem) {
     if (locks && ID() != 0 && !locks->Lock(ID()))
         throw TaskBusyElsewhere(ID());
     TConversionSettings& s = Settings();
+    // No two runs write one file: an output another unfinished task writes, or waits to write, is
+    // refused before anything changes.
+    if (locks) {
+        const QString target = s.TargetFolder().trimmed().isEmpty() ? s.TargetFile() : ResolveOutputPath(s);
+        if (auto holder = locks->LockTarget(ID(), target, SourceNameText(s))) {
+            ReleaseLock(false);
+            throw TargetBusy(target, *holder);
+        }
+    }
     QStringList sources = s.SourceFiles();
     QString input = sources.isEmpty() ? QString() : sources.first();
     const QString drive = s.DvdDriver().trimmed();

@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <string>
 
 namespace vc {
 
@@ -140,7 +142,7 @@ private:
     QString request_error_;
     // The target as it was when the last run started ("" when missing), and whether a run of this
     // process replaced it since. Main thread.
-    std::string target_before_run_;
+    std::optional<std::string> target_before_run_; // empty: no run of this process yet
     bool target_written_ = false;
     TNodeObject* category_ = nullptr;
 
