@@ -155,7 +155,7 @@ TEST_F(TaskCliTest, ABatchWithAnImageSequenceProfileWritesANumberedSequencePerFi
     const auto out = dir_ / "pictures";
     std::filesystem::create_directories(out);
     std::ofstream(out / "h264_aac1.jpg") << "an earlier picture, replaced when the run ends well";
-    const ProcessResult r = Vconv({"batch", "--profile", "JPEG Sequence", "-o", out.string(), "-q",
+    const ProcessResult r = Vconv({"batch", "--profile", "JPEG Sequence", "-o", out.string(), "-q", "-y",
                                    Media("h264_aac.mp4").string(), Media("odd_size.mp4").string()});
     ASSERT_EQ(r.exit_code, 0) << r.err;
     for (const std::string stem : {"h264_aac", "odd_size"}) {

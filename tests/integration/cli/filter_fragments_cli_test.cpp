@@ -106,6 +106,7 @@ TEST(FilterFragments, MatchTheCurrentFiltersOnEveryFrame) {
         std::vector<std::string> args{"convert",  Media("h264_aac.mp4").string(),
                                       "-o",       ours.string(),
                                       "-q",       "--no-history",
+                                      "-y", // one output, replaced case by case
                                       "--length", "1",
                                       "--vcodec", "ffv1",
                                       "--set",    "AudioOptions.AudioDisable=true"};

@@ -110,28 +110,29 @@ TEST_P(OutputSafety, TheEarlierFileIsUnchangedAndTheExitCodeIsNotZero) {
     }
 }
 
+// Every case replaces its earlier files on purpose (-y): what is tested is how the run ends.
 const std::vector<std::string> kBatch{
-    "batch",   "--profile", "MPEG-4 Video (*.mp4)", "--profile-category", "MP4", "-o", "%out",
+    "batch",   "--profile", "MPEG-4 Video (*.mp4)", "--profile-category", "MP4", "-y", "-o", "%out",
     "%a1.mp4", "%a2.mp4"};
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, OutputSafety,
     ::testing::Values(SafetyCase{"bad filter",
                                  Ending::Exit,
-                                 {"convert", "@clip", "--vf", "nosuchfilter", "-o", "%out.mkv"},
+                                 {"convert", "@clip", "-y", "--vf", "nosuchfilter", "-o", "%out.mkv"},
                                  {"out.mkv"}},
                       SafetyCase{"bad map",
                                  Ending::Exit,
-                                 {"convert", "@clip", "--copy", "--map", "0=7", "-o", "%out.mkv"},
+                                 {"convert", "@clip", "-y", "--copy", "--map", "0=7", "-o", "%out.mkv"},
                                  {"out.mkv"}},
                       SafetyCase{"picture sequence with a bad filter",
                                  Ending::Exit,
-                                 {"convert", "@clip", "--profile", "JPEG Sequence", "--vf", "nosuchfilter",
+                                 {"convert", "@clip", "-y", "--profile", "JPEG Sequence", "--vf", "nosuchfilter",
                                   "-o", "%seq/"},
                                  {"seq/a11.jpg", "seq/a12.jpg"}},
                       SafetyCase{"full disk",
                                  Ending::Exit,
-                                 {"convert", "@clip", "--profile", "MPEG-4 Video (*.mp4)",
+                                 {"convert", "@clip", "-y", "--profile", "MPEG-4 Video (*.mp4)",
                                   "--profile-category", "MP4", "-o", "%full/out.mp4"},
                                  {"full/out.mp4"},
                                  true},
@@ -141,7 +142,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(TaskCliTest, ARunThatEndsWellReplacesTheEarlierFileAndAStoppedOnePlays) {
     const auto clip = MakeClip("a1.mp4", 2);
     WriteAll(dir_ / "out.mkv", "an earlier file");
-    const ProcessResult done = Vconv({"convert", clip.string(), "--copy", "-o", (dir_ / "out.mkv").string()});
+    const ProcessResult done =
+        Vconv({"convert", clip.string(), "--copy", "-y", "-o", (dir_ / "out.mkv").string()});
     EXPECT_EQ(done.exit_code, 0) << done.err;
     EXPECT_TRUE(DecodesCleanly(dir_ / "out.mkv"));
 
@@ -150,7 +152,7 @@ TEST_F(TaskCliTest, ARunThatEndsWellReplacesTheEarlierFileAndAStoppedOnePlays) {
     QProcess p;
     p.start(QString::fromStdString(VconvPath().string()),
             {"convert", QString::fromStdString(long_clip.string()), "--profile", "MPEG-4 Video (*.mp4)",
-             "--profile-category", "MP4", "-o", QString::fromStdString((dir_ / "stopped.mp4").string())});
+             "--profile-category", "MP4", "-y", "-o", QString::fromStdString((dir_ / "stopped.mp4").string())});
     ASSERT_TRUE(p.waitForStarted());
     std::this_thread::sleep_for(std::chrono::milliseconds(2500));
     ::kill(static_cast<pid_t>(p.processId()), SIGINT);
