@@ -127,8 +127,8 @@ INSTANTIATE_TEST_SUITE_P(
                                  {"out.mkv"}},
                       SafetyCase{"picture sequence with a bad filter",
                                  Ending::Exit,
-                                 {"convert", "@clip", "-y", "--profile", "JPEG Sequence", "--vf", "nosuchfilter",
-                                  "-o", "%seq/"},
+                                 {"convert", "@clip", "-y", "--profile", "JPEG Sequence", "--vf",
+                                  "nosuchfilter", "-o", "%seq/"},
                                  {"seq/a11.jpg", "seq/a12.jpg"}},
                       SafetyCase{"full disk",
                                  Ending::Exit,
@@ -152,7 +152,8 @@ TEST_F(TaskCliTest, ARunThatEndsWellReplacesTheEarlierFileAndAStoppedOnePlays) {
     QProcess p;
     p.start(QString::fromStdString(VconvPath().string()),
             {"convert", QString::fromStdString(long_clip.string()), "--profile", "MPEG-4 Video (*.mp4)",
-             "--profile-category", "MP4", "-y", "-o", QString::fromStdString((dir_ / "stopped.mp4").string())});
+             "--profile-category", "MP4", "-y", "-o",
+             QString::fromStdString((dir_ / "stopped.mp4").string())});
     ASSERT_TRUE(p.waitForStarted());
     std::this_thread::sleep_for(std::chrono::milliseconds(2500));
     ::kill(static_cast<pid_t>(p.processId()), SIGINT);
