@@ -109,12 +109,14 @@ TEST_F(DeleteFlowTest, RunningAndPausedTasksAreStoppedTheOthersDeletedWithTheCho
     for (const char* name : {"running.avi", "running.mkv", "paused.avi", "paused.mkv"})
         EXPECT_TRUE(Exists(name)) << name;
 
-    // Deleted: rows, tasks and both files.
+    // Deleted: rows, tasks and the chosen files the tasks own. A failed task never wrote the file
+    // at its target (it was there before): that one stays.
     EXPECT_FALSE(store_.LoadTask(stored_failed).has_value());
     EXPECT_FALSE(store_.LoadTask(stored_finished).has_value());
     EXPECT_TRUE(tree_.FindCategory(TPersistentManager::kRootCategoryId)->Tasks().empty());
-    for (const char* name : {"failed.avi", "failed.mkv", "finished.avi", "finished.mkv"})
+    for (const char* name : {"failed.avi", "finished.avi", "finished.mkv"})
         EXPECT_FALSE(Exists(name)) << name;
+    EXPECT_TRUE(Exists("failed.mkv"));
 }
 
 TEST_F(DeleteFlowTest, EachBoxDecidesItsOwnFile) {
@@ -122,7 +124,7 @@ TEST_F(DeleteFlowTest, EachBoxDecidesItsOwnFile) {
         bool source, target;
     };
     // One choice per deletable task, applied directly.
-    const Case cases[] = {{false, true}, {false, false}};
+    const Case cases[] = {{true, false}, {false, true}};
     TAVTask* tasks[] = {failed_, finished_};
     const char* names[] = {"failed", "finished"};
     for (int i = 0; i < 2; ++i) {
