@@ -67,7 +67,8 @@ int RunBatchCommand(int argc, char** argv) {
     const QCommandLineOption category(
         "category", "File the finished tasks under history category ID (see `vconv categories`).", "ID");
     const QCommandLineOption quiet({"q", "quiet"}, "Show no table.");
-    parser.addOptions({help, output, category, quiet});
+    const QCommandLineOption progress = ProgressOption();
+    parser.addOptions({help, output, category, quiet, progress});
     const ProfileFilterOptions profile_filter_options;
     parser.addOptions(profile_filter_options.All());
     if (!parser.parse(args))
@@ -76,6 +77,10 @@ int RunBatchCommand(int argc, char** argv) {
         std::printf("%s", parser.helpText().toLocal8Bit().constData());
         return 0;
     }
+    std::string style_error;
+    const auto style = ChosenProgressStyle(parser, progress, quiet, style_error);
+    if (!style)
+        return UsageError("batch", style_error);
     QStringList files = parser.positionalArguments();
     if (files.isEmpty())
         return UsageError("batch", "no FILE given");
@@ -164,7 +169,7 @@ int RunBatchCommand(int argc, char** argv) {
             try {
                 TAVTask* task = session.NewConversion(request);
                 tasks.push_back(task);
-                if (!parser.isSet(quiet))
+                if (*style == ProgressStyle::Text)
                     std::fprintf(stderr, "Task %lld: %s -> %s\n", static_cast<long long>(task->ID()),
                                  request.SourceFiles().first().toLocal8Bit().constData(),
                                  task->Settings().TargetFile().toLocal8Bit().constData());
@@ -177,7 +182,7 @@ int RunBatchCommand(int argc, char** argv) {
             rest.removeFirst();
             request.SetSourceFiles(rest);
         }
-        const int code = FollowTasks(session, tasks, !parser.isSet(quiet));
+        const int code = FollowTasks(session, tasks, *style);
         return code == 0 && not_started > 0 ? 1 : code;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vconv batch: %s\n", e.what());
