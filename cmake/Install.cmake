@@ -38,8 +38,8 @@ foreach(page vconv videoconverter)
     set(gz ${vc_generated}/man/${page}.1.gz)
     add_custom_command(OUTPUT ${gz}
         COMMAND ${CMAKE_COMMAND} -E make_directory ${vc_generated}/man
-        COMMAND sh -c "gzip -9n < '${CMAKE_SOURCE_DIR}/data/man/${page}.1' > '${gz}'"
-        DEPENDS ${CMAKE_SOURCE_DIR}/data/man/${page}.1
+        COMMAND ${CMAKE_SOURCE_DIR}/cmake/gzip_n.sh ${CMAKE_SOURCE_DIR}/data/man/${page}.1 ${gz}
+        DEPENDS ${CMAKE_SOURCE_DIR}/data/man/${page}.1 ${CMAKE_SOURCE_DIR}/cmake/gzip_n.sh
         COMMENT "Compressing the man page of ${page}")
     list(APPEND vc_data_outputs ${gz})
     install(FILES ${gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
@@ -54,7 +54,7 @@ install(FILES ${CMAKE_SOURCE_DIR}/data/completion/vconv
 configure_file(${CMAKE_SOURCE_DIR}/data/package/changelog ${vc_generated}/changelog @ONLY)
 set(changelog_gz ${vc_generated}/changelog.gz)
 add_custom_command(OUTPUT ${changelog_gz}
-    COMMAND sh -c "gzip -9n < '${vc_generated}/changelog' > '${changelog_gz}'"
+    COMMAND ${CMAKE_SOURCE_DIR}/cmake/gzip_n.sh ${vc_generated}/changelog ${changelog_gz}
     DEPENDS ${vc_generated}/changelog
     COMMENT "Compressing the package changelog")
 list(APPEND vc_data_outputs ${changelog_gz})
@@ -74,13 +74,13 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR Velvox)
 set(CPACK_PACKAGE_CONTACT "Video Converter developers <videoconverter@velvox.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop video and audio converter")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "desktop video and audio converter
- Pick sources, pick a profile from a catalogue, add filters, mark a start and
- an end in a preview, and let the program convert in the background, several
- conversions at once, into a history of categories.
- .
- The package holds the Qt desktop program videoconverter and the
- command-line front end vconv.")
+# The summary is the synopsis; CPack indents these lines and marks the empty one as a paragraph.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Pick sources, pick a profile from a catalogue, add filters, mark a start and
+an end in a preview, and let the program convert in the background, several
+conversions at once, into a history of categories.
+
+The package holds the Qt desktop program videoconverter and the
+command-line front end vconv.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT) # videoconverter_<version>_<arch>.deb
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
