@@ -38,7 +38,7 @@ asan: deps
 	cmake --build --preset asan
 	ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp \
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-		ctest --preset asan -L 'unit|integration'
+		ctest --preset asan -L 'unit|integration|gui'
 
 tsan: deps
 	cmake --preset tsan >/dev/null

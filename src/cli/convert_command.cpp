@@ -6,6 +6,8 @@
 
 #include "engine/converter/converter.h"
 #include "engine/media/format_helpers.h"
+#include "model/settings/configuration.h"
+#include "model/settings/thread_counts.h"
 #include "platform/thread_sem.h"
 
 #include <QCommandLineParser>
@@ -170,7 +172,11 @@ int RunConvertCommand(int argc, char** argv) {
                                       "NAME=VALUE");
     const QCommandLineOption vf("vf", "Video filter graph (libavfilter syntax).", "GRAPH");
     const QCommandLineOption af("af", "Audio filter graph (libavfilter syntax).", "GRAPH");
-    const QCommandLineOption threads("threads", "Threads for each decoder and encoder.", "N");
+    const QCommandLineOption threads(
+        "threads",
+        "Threads for each decoder and encoder, 0 to let the libraries choose (default: "
+        "PerformanceOptions.ThreadCount of `vconv config`, which is 0 unless set).",
+        "N");
     const QCommandLineOption verbose({"v", "verbose"},
                                      "Print the media libraries' log lines (warnings and errors).");
     const QCommandLineOption quiet({"q", "quiet"}, "Print no progress.");
@@ -207,6 +213,8 @@ int RunConvertCommand(int argc, char** argv) {
 
     TAVConverter converter;
     TAVConvertOptions* o = converter.ConvertOptions();
+    // The configured thread count (0: the libraries choose for this machine), as the wizards do.
+    o->SetThreadCount(ConversionThreadCount(AVConfiguration().PerformanceOptions()->ThreadCount()));
     // A profile and the filter options first, as a wizard prepares them; explicit options below
     // then override what the profile wrote.
     if (const std::string error = ApplyProfileAndFilters(parser, profile_filter_options, inputs, outputs, o);

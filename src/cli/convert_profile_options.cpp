@@ -9,11 +9,11 @@
 #include "model/profiles/target_profiles.h"
 #include "model/profiles/user_profiles.h"
 #include "model/settings/configuration.h"
+#include "model/settings/thread_counts.h"
 #include "platform/error.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QThread>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -64,7 +64,7 @@ int ConfiguredThreadCount() {
         AVConfiguration().LoadAtStartup();
         threads = AVConfiguration().PerformanceOptions()->ThreadCount();
     }
-    return threads > 0 ? threads : ClampThreadCount(std::max(1, QThread::idealThreadCount()));
+    return ConversionThreadCount(threads);
 }
 
 } // namespace

@@ -14,7 +14,9 @@
 #include "platform/message_boxes.h"
 #include "platform/shell.h"
 #include "tasks/av_task.h"
+#include "tasks/batch_plan.h"
 #include "tasks/node_object.h"
+#include "tasks/task_locks.h"
 #include "tasks/task_session.h"
 #include "tasks/task_tree.h"
 
@@ -412,16 +414,18 @@ void TFormMain::AddBatch(const TConversionSettings& settings) {
     TaskSession* session = session_->Session();
     if (!session)
         return;
-    TConversionSettings request;
-    request.Assign(&settings);
+    // The wizard asked before numbering a file whose output was taken; one taken since is numbered
+    // too, never written twice.
+    std::vector<TBatchStart> started;
     Guarded([&] {
-        QStringList files = request.SourceFiles();
-        while (!files.isEmpty()) {
-            session->NewConversion(request);
-            files.removeFirst();
-            request.SetSourceFiles(files);
-        }
+        started = session->NewBatch(settings, PlanBatch(settings, &session->Locks(), BatchClashes::Number));
     });
+    QStringList errors;
+    for (const TBatchStart& entry : started)
+        if (!entry.task)
+            errors << QDir::toNativeSeparators(entry.source) + ": " + QString::fromStdString(entry.error);
+    if (!errors.isEmpty())
+        CurrentMessageSink().Show(MessageKind::Error, "Error", errors.join('\n').toStdString());
     UpdateActions();
 }
 

@@ -10,6 +10,7 @@
 #include "model/profiles/image_sequence.h"
 #include "model/profiles/profile.h"
 #include "model/settings/configuration.h"
+#include "model/settings/thread_counts.h"
 #include "platform/message_boxes.h"
 #include "store/persistent_manager.h"
 
@@ -17,7 +18,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStackedWidget>
-#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <limits>
@@ -25,8 +25,7 @@
 namespace vc::gui {
 
 int ConfiguredThreadCount() {
-    const int configured = AVConfiguration().PerformanceOptions()->ThreadCount();
-    return configured > 0 ? configured : std::max(1, QThread::idealThreadCount());
+    return ConversionThreadCount(AVConfiguration().PerformanceOptions()->ThreadCount());
 }
 
 TConversionWizard::TConversionWizard(const TWizardContext& context, const QString& settings_group, bool batch,

@@ -85,7 +85,7 @@ protected:
     qint64 max_recording_time_;
 };
 
-// Configured encoder threads, or all processors when the configuration says automatic.
+// Configured decoder and encoder threads; 0 (automatic) lets the libraries choose.
 int ConfiguredThreadCount();
 
 } // namespace vc::gui

@@ -38,10 +38,6 @@ private:
     void UpdateRemoveButton();
 };
 
-// Encoder threads per file: the configured count, else the processors shared between the files,
-// at least one.
-int BatchThreadCount(int configured, int processors, int files);
-
 // Runs the batch wizard, its list holding `files` at first (folders add their media files); the
 // request when it closes with OK, else nullptr.
 std::unique_ptr<TConversionSettings> NewBatchWizard(const TWizardContext& context, QWidget* parent,

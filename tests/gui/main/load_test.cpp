@@ -102,6 +102,10 @@ TEST_F(WindowTest, TheMainThreadNeverStallsWhileFourConversionsRun) {
 }
 
 TEST_F(WindowTest, MemoryStaysLevelOverTwoHundredCompletedTasks) {
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizer keeps freed blocks in quarantine: resident figures say nothing there.
+    GTEST_SKIP() << "resident memory is not measured under AddressSanitizer";
+#endif
     MakeWindow();
     auto run = [&](int count) {
         for (int i = 0; i < count; i += 4) {

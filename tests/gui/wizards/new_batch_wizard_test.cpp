@@ -11,6 +11,7 @@
 #include "model/profiles/profile.h"
 #include "model/settings/configuration.h"
 #include "model/settings/conversion_settings.h"
+#include "model/settings/thread_counts.h"
 #include "platform/system_shutdown.h"
 #include "platform/thread_sem.h"
 #include "support/gui_test.h"
@@ -41,16 +42,6 @@ void Choose(QComboBox* box, const QString& text) {
     const int index = box->findText(text);
     ASSERT_GE(index, 0) << text.toStdString();
     box->setCurrentIndex(index);
-}
-
-TEST(BatchThreadCount, ConfiguredElseProcessorsSharedAtLeastOne) {
-    struct Case {
-        int configured, processors, files, expected;
-    };
-    for (const Case& c :
-         {Case{0, 8, 3, 2}, Case{0, 8, 10, 1}, Case{0, 8, 1, 8}, Case{4, 8, 10, 4}, Case{0, 1, 0, 1}})
-        EXPECT_EQ(gui::BatchThreadCount(c.configured, c.processors, c.files), c.expected)
-            << c.configured << " " << c.processors << " " << c.files;
 }
 
 using NewBatchWizard = WizardTest;
@@ -138,7 +129,10 @@ TEST_F(NewBatchWizard, RequestMatchesTheCommandLineAndThreeFilesMakeThreeTasks) 
     EXPECT_EQ(request->SourceFiles(), files);
     EXPECT_EQ(request->TargetFolder(), films_folder);
     EXPECT_EQ(request->TargetFile(), ".mp3");
-    EXPECT_EQ(request->ConvertOptions()->ThreadCount(), std::max(1, QThread::idealThreadCount() / 3));
+    // The processors shared among the conversions that run at once (the configuration says automatic).
+    EXPECT_EQ(request->ConvertOptions()->ThreadCount(),
+              BatchThreadCount(0, QThread::idealThreadCount(), 3,
+                               SlotsAtOnce(qEnvironmentVariableIntValue("VCONV_SLOTS"))));
 
     // `vconv batch` with the same choices stores the same request with its first task.
     std::vector<std::string> args = {"batch",      "-q",
@@ -196,6 +190,40 @@ TEST_F(NewBatchWizard, RequestMatchesTheCommandLineAndThreeFilesMakeThreeTasks) 
         EXPECT_EQ(ProbeStreams(out), std::vector<std::string>{"audio:mp3"}) << name;
     }
     RemoveNamedSemaphore(pool);
+}
+
+} // namespace
+} // namespace vc::test
+
+namespace vc::test {
+namespace {
+
+TEST_F(NewBatchWizard, AFileListedTwiceOrTwoFilesOfOneNameAreNumberedOnlyWhenTheUserAgrees) {
+    const std::filesystem::path other = dir_ / "other";
+    std::filesystem::create_directories(other);
+    std::filesystem::copy_file(Media("h264_aac.mp4"), other / "h264_aac.mp4");
+    const QString a = MediaPath("h264_aac.mp4");
+    const QString b = QString::fromStdString((other / "h264_aac.mp4").string());
+    for (const bool agree : {false, true}) {
+        SCOPED_TRACE(agree ? "numbered" : "kept open");
+        RecordingMessageSink sink(agree);
+        ScriptedFileChooser chooser;
+        chooser.Queue({a, a, b});
+        TFormNewBatch form(context_);
+        form.show();
+        form.btnAddFiles->click();
+        Choose(form.Chooser->cbbCategory, "MP4");
+        ASSERT_TRUE(RunEventsUntil([&] { return form.btnFinish->isEnabled(); }, std::chrono::seconds(2)));
+        form.btnFinish->click();
+        ASSERT_EQ(sink.Texts().size(), 1U);
+        const QString asked = QString::fromStdString(sink.Texts().front());
+        EXPECT_TRUE(asked.contains(QDir::toNativeSeparators(root_folder_ + "/h264_aac (2).mp4")))
+            << asked.toStdString();
+        EXPECT_TRUE(asked.contains(QDir::toNativeSeparators(root_folder_ + "/h264_aac (3).mp4")))
+            << asked.toStdString();
+        EXPECT_EQ(form.result() == QDialog::Accepted, agree);
+        EXPECT_EQ(form.isVisible(), !agree);
+    }
 }
 
 } // namespace

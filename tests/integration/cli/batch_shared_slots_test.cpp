@@ -3,6 +3,7 @@
 #include "tasks_cli_fixture.h"
 
 #include "model/settings/conversion_settings.h"
+#include "model/settings/thread_counts.h"
 #include "store/persistent_manager.h"
 
 #include <QProcess>
@@ -64,13 +65,15 @@ TEST_F(TaskCliTest, ABatchMakesOneTaskPerFileAndStoresTheWholeRequestWithTheFirs
     EXPECT_TRUE(settings[1].contains("<SourceFiles Count=\"2\">"));
     EXPECT_TRUE(settings[2].contains("<SourceFiles Count=\"1\">"));
     EXPECT_TRUE(settings[2].contains("audio.mp4</TargetFile>")) << settings[2].toStdString();
-    // Encoder threads: the configured count, else the processors shared between the files.
+    // Threads: the configured count, else the processors shared among the tasks that run at once.
     auto threads = [](const QString& xml) {
         TConversionSettings stored;
         TPersistentManager::ReadConvertSettings(stored, xml);
         return stored.ConvertOptions()->ThreadCount();
     };
-    EXPECT_EQ(threads(settings[0]), std::max(1, QThread::idealThreadCount() / 3));
+    EXPECT_EQ(threads(settings[0]),
+              BatchThreadCount(0, QThread::idealThreadCount(), 3,
+                               SlotsAtOnce(qEnvironmentVariableIntValue("VCONV_SLOTS"))));
     ASSERT_EQ(Vconv({"config", "set", "PerformanceOptions.ThreadCount=5"}).exit_code, 0);
     ASSERT_EQ(Vconv({"batch", "--profile", "MPEG-4 Video (*.mp4)", "--profile-category", "MP4", "-o",
                      (dir_ / "out5").string(), "-q", Media("audio.mp3").string()})
