@@ -105,6 +105,19 @@ void TConvertingNode::LoadConvertingTask() {
     }
 }
 
+std::vector<TAVTask*> TConvertingNode::ActiveTasks() const {
+    std::vector<TAVTask*> active;
+    for (const auto& task : Tasks()) {
+        switch (task->Status()) {
+        case TConversionSettings::stRunning:
+        case TConversionSettings::stWaiting:
+        case TConversionSettings::stPaused: active.push_back(task.get()); break;
+        default: break;
+        }
+    }
+    return active;
+}
+
 TAVTask* TConvertingNode::NewConversion(const TConversionSettings& settings, TSemaphore* sem) {
     auto owned = std::make_unique<TConvertingTask>(tree_, settings, list_view_);
     TAVTask* task = owned.get();
