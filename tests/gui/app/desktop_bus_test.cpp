@@ -7,6 +7,7 @@
 #include "platform/shell.h"
 #include "support/gui_test.h"
 #include "support/private_bus.h"
+#include "support/recording_message_sink.h"
 #include "support/test_env.h"
 
 #include <gtest/gtest.h>
@@ -88,7 +89,10 @@ TEST(DesktopBus, AFinishedTaskReachesTheNotificationServerWithItsAction) {
 
     // The server's action button: the file shown in the file manager.
     ShellRecorder shell;
-    ShellLauncher* previous = InstallShellLauncher(&shell);
+    struct Installed {
+        ShellLauncher* previous;
+        ~Installed() { InstallShellLauncher(previous); }
+    } installed{InstallShellLauncher(&shell)};
     auto emit_signal = [&](const char* name, const QVariantList& args) {
         QDBusMessage signal =
             QDBusMessage::createSignal(gui::TDesktopNotifier::kPath, gui::TDesktopNotifier::kService, name);
@@ -97,10 +101,16 @@ TEST(DesktopBus, AFinishedTaskReachesTheNotificationServerWithItsAction) {
     };
     emit_signal("ActionInvoked", {uint(999), QString("open-folder")}); // someone else's
     emit_signal("ActionInvoked", {uint(41), QString("open-folder")});
-    const bool shown = RunEventsUntil([&] { return !shell.calls.isEmpty(); }, 10s);
-    InstallShellLauncher(previous);
-    ASSERT_TRUE(shown);
+    ASSERT_TRUE(RunEventsUntil([&] { return !shell.calls.isEmpty(); }, 10s));
     EXPECT_EQ(shell.calls, QStringList({"select " + target}));
+
+    // A click on the notification itself once the file is gone: said so, nothing opened.
+    RecordingMessageSink sink;
+    ASSERT_TRUE(QFile::remove(target));
+    emit_signal("ActionInvoked", {uint(41), QString("default")});
+    EXPECT_TRUE(
+        RunEventsUntil([&] { return sink.Contains(target.toStdString() + " does not exists."); }, 10s));
+    EXPECT_EQ(shell.calls.size(), 1);
 
     emit_signal("NotificationClosed", {uint(41), uint(2)});
     EXPECT_TRUE(RunEventsUntil([&] { return notifier.OpenCount() == 0; }, 10s));
