@@ -72,7 +72,8 @@ int RunBatchCommand(int argc, char** argv) {
     const QCommandLineOption overwrite({"y", "overwrite"},
                                        "Replace outputs that exist. Without it vconv asks on a terminal and "
                                        "otherwise refuses.");
-    parser.addOptions({help, output, category, quiet, number, overwrite});
+    const QCommandLineOption progress = ProgressOption();
+    parser.addOptions({help, output, category, quiet, number, overwrite, progress});
     const ProfileFilterOptions profile_filter_options;
     parser.addOptions(profile_filter_options.All());
     if (!parser.parse(args))
@@ -81,6 +82,10 @@ int RunBatchCommand(int argc, char** argv) {
         std::printf("%s", parser.helpText().toLocal8Bit().constData());
         return 0;
     }
+    std::string style_error;
+    const auto style = ChosenProgressStyle(parser, progress, quiet, style_error);
+    if (!style)
+        return UsageError("batch", style_error);
     QStringList files = parser.positionalArguments();
     if (files.isEmpty())
         return UsageError("batch", "no FILE given");
@@ -174,12 +179,12 @@ int RunBatchCommand(int argc, char** argv) {
                 continue;
             }
             tasks.push_back(started.task);
-            if (!parser.isSet(quiet))
+            if (*style == ProgressStyle::Text)
                 std::fprintf(stderr, "Task %lld: %s -> %s\n", static_cast<long long>(started.task->ID()),
                              started.source.toLocal8Bit().constData(),
                              started.task->Settings().TargetFile().toLocal8Bit().constData());
         }
-        const int code = FollowTasks(session, tasks, !parser.isSet(quiet));
+        const int code = FollowTasks(session, tasks, *style);
         return code == 0 && not_started > 0 ? 1 : code;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vconv batch: %s\n", e.what());
