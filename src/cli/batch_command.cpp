@@ -11,11 +11,12 @@
 #include "platform/error.h"
 #include "store/persistent_manager.h"
 #include "tasks/av_task.h"
+#include "tasks/batch_plan.h"
+#include "tasks/task_locks.h"
 
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
-#include <QMap>
 #include <QThread>
 
 #include <algorithm>
@@ -33,6 +34,10 @@ const char* kDescription =
     "other running copy of the program; a finished task moves into the history category\n"
     "(--category, default the root). A table of the tasks shows status, progress, bit rate,\n"
     "elapsed and remaining time until all are done. Without -o the category's folder is used.\n"
+    "\n"
+    "Two runs never write one file: a FILE listed twice, two FILEs of one name from different\n"
+    "folders, or an output another unfinished task writes are refused, unless --number gives the\n"
+    "later one a numbered name (clip (2).mp4).\n"
     "\n"
     "Ctrl+C stops the tasks; they stay in the task list, failed, and `vconv start ID` runs one\n"
     "again.\n"
@@ -60,7 +65,10 @@ int RunBatchCommand(int argc, char** argv) {
     const QCommandLineOption category(
         "category", "File the finished tasks under history category ID (see `vconv categories`).", "ID");
     const QCommandLineOption quiet({"q", "quiet"}, "Show no table.");
-    parser.addOptions({help, output, category, quiet});
+    const QCommandLineOption number(
+        "number", "Write a file whose output is taken (by another FILE or another unfinished task) to a "
+                  "numbered name, clip (2).mp4, instead of refusing the batch.");
+    parser.addOptions({help, output, category, quiet, number});
     const ProfileFilterOptions profile_filter_options;
     parser.addOptions(profile_filter_options.All());
     if (!parser.parse(args))
@@ -132,43 +140,33 @@ int RunBatchCommand(int argc, char** argv) {
         request.SetProfile(profile.description);
         request.SetCategoryId(category_id);
 
-        // Two tasks writing one file at once would ruin it (the same file listed twice, or files of
-        // one name from different folders): refused before anything starts.
-        {
-            QMap<QString, QString> writers;
-            TConversionSettings one;
-            one.Assign(&request);
-            for (const QString& file : files) {
-                one.SetSourceFiles({file});
-                const QString target = TAVTask::ResolveOutputPath(one);
-                if (writers.contains(target))
-                    return UsageError("batch",
-                                      writers[target].toStdString() + " and " + file.toStdString() +
-                                          " would both be written to " + target.toStdString() +
-                                          "; convert them in separate batches or to separate folders");
-                writers[target] = file;
-            }
-        }
+        // Two runs writing one file would ruin it (the same file listed twice, files of one name
+        // from different folders, an output another task writes): refused before anything starts,
+        // or numbered when asked.
+        const std::vector<TBatchItem> plan = PlanBatch(
+            request, &session.Locks(), parser.isSet(number) ? BatchClashes::Number : BatchClashes::Keep);
+        if (!parser.isSet(number))
+            for (const TBatchItem& item : plan)
+                if (item.clash != TBatchItem::Clash::None)
+                    return UsageError("batch", DescribeClash(item).toStdString() +
+                                                   "; --number writes it to " +
+                                                   NumberedName(item.planned, 2).toStdString() +
+                                                   " or the next free number");
 
-        // One task per line: each gets the lines from its own onwards and converts the first.
         std::vector<TAVTask*> tasks;
         int not_started = 0;
-        while (!request.SourceFiles().isEmpty()) {
-            try {
-                TAVTask* task = session.NewConversion(request);
-                tasks.push_back(task);
-                if (!parser.isSet(quiet))
-                    std::fprintf(stderr, "Task %lld: %s -> %s\n", static_cast<long long>(task->ID()),
-                                 request.SourceFiles().first().toLocal8Bit().constData(),
-                                 task->Settings().TargetFile().toLocal8Bit().constData());
-            } catch (const std::exception& e) {
+        for (const TBatchStart& started : session.NewBatch(request, plan)) {
+            if (!started.task) {
                 ++not_started;
-                std::fprintf(stderr, "vconv batch: %s: %s\n",
-                             request.SourceFiles().first().toLocal8Bit().constData(), e.what());
+                std::fprintf(stderr, "vconv batch: %s: %s\n", started.source.toLocal8Bit().constData(),
+                             started.error.c_str());
+                continue;
             }
-            QStringList rest = request.SourceFiles();
-            rest.removeFirst();
-            request.SetSourceFiles(rest);
+            tasks.push_back(started.task);
+            if (!parser.isSet(quiet))
+                std::fprintf(stderr, "Task %lld: %s -> %s\n", static_cast<long long>(started.task->ID()),
+                             started.source.toLocal8Bit().constData(),
+                             started.task->Settings().TargetFile().toLocal8Bit().constData());
         }
         const int code = FollowTasks(session, tasks, !parser.isSet(quiet));
         return code == 0 && not_started > 0 ? 1 : code;

@@ -3,7 +3,8 @@
 #include "cli/console_tasks.h"
 
 #include "store/persistent_manager.h"
-#include "tasks/av_task.h"
+#include "tasks/history_rows.h"
+#include "tasks/node_object.h"
 #include "tasks/task_tree.h"
 
 #include <QCommandLineParser>
@@ -48,16 +49,25 @@ int RunHistoryCommand(int argc, char** argv) {
         if (!node)
             return UsageError("history", "there is no category " + std::to_string(id) +
                                              " (`vconv categories` lists them)");
-        node->LoadTaskList(&session.View());
         QStringList captions = {"ID"};
+        const int columns = static_cast<int>(TConvertedNode::Columns().size());
         for (const TColumn& c : TConvertedNode::Columns())
             captions << c.Caption;
+        // A page at a time, each row's shown fields only: a history of any length lists in
+        // little time and memory.
+        constexpr int kPage = 2000;
         std::vector<QStringList> rows;
-        for (const auto& task : node->Tasks()) {
-            QStringList row = {QString::number(task->ID())};
-            for (int column = 0; column < static_cast<int>(TConvertedNode::Columns().size()); ++column)
-                row << task->GetCaption(column);
-            rows.push_back(row);
+        for (int offset = 0;; offset += kPage) {
+            const std::vector<TStoredTask> page = session.Store().LoadConvertedPage(id, offset, kPage);
+            for (const TStoredTask& stored : page) {
+                const THistoryRow row = ReadHistoryRow(stored);
+                QStringList cells = {QString::number(row.ID)};
+                for (int column = 0; column < columns; ++column)
+                    cells << HistoryCaption(row, column);
+                rows.push_back(std::move(cells));
+            }
+            if (static_cast<int>(page.size()) < kPage)
+                break;
         }
         PrintTable(captions, rows);
         return 0;

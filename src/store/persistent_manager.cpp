@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <sqlite3.h>
 
+#include <algorithm>
+
 namespace vc {
 
 namespace {
@@ -124,6 +126,26 @@ std::vector<TStoredTask> TPersistentManager::LoadConvertedTask(int category_id) 
     std::vector<TStoredTask> tasks;
     while (query.Step())
         tasks.push_back(ReadTask(query));
+    return tasks;
+}
+
+std::vector<TStoredTask> TPersistentManager::LoadConvertedPage(int category_id, int offset, int limit) {
+    // The order of LoadConvertedTask, which the index gives; the log is left out: a listing shows
+    // none, and it is most of a row.
+    auto& query = db_->Prepare("select ID, ConvertSettings, ConvertedDate from Conversions "
+                               "where Converting=0 and CategoryId=? "
+                               "order by ConvertedDate desc, ID desc limit ? offset ?");
+    query.Bind(1, category_id).Bind(2, limit).Bind(3, offset);
+    std::vector<TStoredTask> tasks;
+    tasks.reserve(static_cast<std::size_t>(std::max(0, limit)));
+    while (query.Step()) {
+        TStoredTask task;
+        task.ID = query.Int64("ID");
+        task.ConvertSettings = query.Text("ConvertSettings");
+        task.ConvertedDate = DateFromStored(query.Text("ConvertedDate"));
+        task.CategoryId = category_id;
+        tasks.push_back(std::move(task));
+    }
     return tasks;
 }
 

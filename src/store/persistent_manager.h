@@ -69,6 +69,9 @@ public:
     std::vector<TStoredCategory> LoadConvertedNodes(int parent);
     // Finished tasks of one category, newest first.
     std::vector<TStoredTask> LoadConvertedTask(int category_id);
+    // A page of the finished tasks of one category, newest first: at most `limit` rows from the
+    // `offset`th on, without their logs (Log stays empty), for listing.
+    std::vector<TStoredTask> LoadConvertedPage(int category_id, int offset, int limit);
     // One task row by id, finished or not.
     std::optional<TStoredTask> LoadTask(std::int64_t id);
     std::optional<TStoredCategory> LoadCategory(int id);

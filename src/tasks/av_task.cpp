@@ -423,6 +423,15 @@ void TConvertingTask::Start(TSemaphore* sem) {
     if (locks && ID() != 0 && !locks->Lock(ID()))
         throw TaskBusyElsewhere(ID());
     TConversionSettings& s = Settings();
+    // No two runs write one file: an output another unfinished task writes, or waits to write, is
+    // refused before anything changes.
+    if (locks) {
+        const QString target = s.TargetFolder().trimmed().isEmpty() ? s.TargetFile() : ResolveOutputPath(s);
+        if (auto holder = locks->LockTarget(ID(), target, SourceNameText(s))) {
+            ReleaseLock(false);
+            throw TargetBusy(target, *holder);
+        }
+    }
     QStringList sources = s.SourceFiles();
     QString input = sources.isEmpty() ? QString() : sources.first();
     const QString drive = s.DvdDriver().trimmed();

@@ -105,33 +105,55 @@ void TConvertingNode::LoadConvertingTask() {
     }
 }
 
+std::vector<TAVTask*> TConvertingNode::ActiveTasks() const {
+    std::vector<TAVTask*> active;
+    for (const auto& task : Tasks()) {
+        switch (task->Status()) {
+        case TConversionSettings::stRunning:
+        case TConversionSettings::stWaiting:
+        case TConversionSettings::stPaused: active.push_back(task.get()); break;
+        default: break;
+        }
+    }
+    return active;
+}
+
 TAVTask* TConvertingNode::NewConversion(const TConversionSettings& settings, TSemaphore* sem) {
     auto owned = std::make_unique<TConvertingTask>(tree_, settings, list_view_);
     TAVTask* task = owned.get();
-    AppendTask(std::move(owned));
     task->SetCategory(this);
     task->SetCategoryId(settings.CategoryId());
+    // The output is named now, so the stored request carries it from the start.
+    TConversionSettings& s = task->Settings();
+    if (!s.TargetFolder().trimmed().isEmpty()) {
+        s.SetTargetFile(TAVTask::ResolveOutputPath(s));
+        s.SetTargetFolder(QString());
+    }
+    // The row exists before the run starts: a task is never running without one, and its id is
+    // what the locks and the other running copies know it by.
+    task->SetID(tree_->Store().NewDbTask(TPersistentManager::GetConvertSettings(s)));
+    TaskLocks* locks = tree_->Locks();
+    if (locks)
+        locks->Lock(task->ID()); // a fresh id: nobody else can hold it
+    AppendTask(std::move(owned));
     if (IsSelected() && list_view_)
         list_view_->RowAdded(task);
     try {
         task->Start(sem);
     } catch (...) {
         // A request that cannot even start leaves nothing behind.
+        const std::int64_t id = task->ID();
         if (IsSelected() && list_view_)
             list_view_->RowRemoved(task);
         TakeTask(task);
-        throw;
-    }
-    // After the start, so the stored request carries the resolved output path.
-    try {
-        task->SetID(tree_->Store().NewDbTask(TPersistentManager::GetConvertSettings(task->Settings())));
-        if (TaskLocks* locks = tree_->Locks())
-            locks->Lock(task->ID()); // a fresh id: nobody else can hold it
-    } catch (...) {
-        // A conversion without a row would finish into nowhere: stop it and forget it.
-        if (IsSelected() && list_view_)
-            list_view_->RowRemoved(task);
-        TakeTask(task);
+        try {
+            tree_->Store().DeleteTask(id);
+        } catch (const std::exception&) {
+            // The row stays as a failed task in the list at the next start; the start's own
+            // error is the one to report.
+        }
+        if (locks)
+            locks->Unlock(id, true);
         throw;
     }
     return task;

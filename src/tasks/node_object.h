@@ -90,6 +90,8 @@ public:
     // call only (restored as failed).
     void LoadTaskList(TTaskView* list) override;
     bool Loaded() const { return loaded_; }
+    // The tasks of this process that convert, wait for a slot or are paused.
+    std::vector<TAVTask*> ActiveTasks() const;
 
     // A new request: creates the task (with a copy of `settings`), shows its row when this node
     // is selected, starts it with `sem` and records it in the store. Returns the task, owned here.

@@ -6,6 +6,7 @@
 #include "platform/thread_sem.h"
 #include "store/persistent_manager.h"
 #include "tasks/av_task.h"
+#include "tasks/batch_plan.h"
 #include "tasks/task_locks.h"
 #include "tasks/task_tree.h"
 
@@ -77,6 +78,32 @@ TSemaphore* TaskSession::Slots() {
 
 TAVTask* TaskSession::NewConversion(const TConversionSettings& settings) {
     return Converting().NewConversion(settings, Slots());
+}
+
+std::vector<TBatchStart> TaskSession::NewBatch(const TConversionSettings& batch,
+                                               const std::vector<TBatchItem>& plan) {
+    std::vector<TBatchStart> started;
+    TConversionSettings request;
+    request.Assign(&batch);
+    request.SetTargetFolder(QString());
+    QStringList rest;
+    for (const TBatchItem& item : plan)
+        rest << item.source;
+    for (const TBatchItem& item : plan) {
+        // Each task keeps the lines from its own onwards, as a batch always stored them, and
+        // converts the first.
+        request.SetSourceFiles(rest);
+        request.SetTargetFile(item.target);
+        TBatchStart entry{item.source, item.target, nullptr, {}};
+        try {
+            entry.task = NewConversion(request);
+        } catch (const std::exception& e) {
+            entry.error = e.what();
+        }
+        started.push_back(std::move(entry));
+        rest.removeFirst();
+    }
+    return started;
 }
 
 TAVTask* TaskSession::FindUnfinished(std::int64_t id) {

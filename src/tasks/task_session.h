@@ -3,9 +3,11 @@
 // end), the task store, the task tree, the conversion-slot pool and the per-task locks shared with
 // other running copies. vconv and the desktop program each make one on the main thread and hand
 // it their view of the tree; messages go to the current message sink. Main thread only.
+#include <QString>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace vc {
 
@@ -19,6 +21,15 @@ class TSemaphore;
 class TTaskTree;
 class TTaskView;
 class TaskLocks;
+struct TBatchItem;
+
+// What became of one file of a batch: its task, or why it has none.
+struct TBatchStart {
+    QString source;
+    QString target;
+    TAVTask* task = nullptr;
+    std::string error;
+};
 
 struct TaskSessionSetup {
     // The slot pool shared by every running copy, and its size when this session creates it
@@ -54,6 +65,10 @@ public:
 
     // A new task for `settings`, started with the slot pool and locked for this process.
     TAVTask* NewConversion(const TConversionSettings& settings);
+    // A task per item of `plan` (made from `batch` by PlanBatch, batch_plan.h), started in order,
+    // each writing its item's target. A file whose task cannot start has the reason in its entry;
+    // the others go on.
+    std::vector<TBatchStart> NewBatch(const TConversionSettings& batch, const std::vector<TBatchItem>& plan);
     // An unfinished task by its store id, or null.
     TAVTask* FindUnfinished(std::int64_t id);
     // An unfinished task, or a finished one loaded with its history category; null when none.

@@ -119,8 +119,8 @@
         <translation>The folder %1 cannot be created.</translation>
     </message>
     <message>
-        <source>正在转换....还不能退出</source>
-        <translation>Conversions are running.... You cannot exit yet.</translation>
+        <source>%1 个转换尚未完成。停止它们并退出吗？</source>
+        <translation>%1 conversions are unfinished. Stop them and quit?</translation>
     </message>
 </context>
 <context>

@@ -299,6 +299,28 @@
         <translation>These files already exist. Replace them?
 %1</translation>
     </message>
+    <message>
+        <source>重复添加</source>
+        <translation>listed twice</translation>
+    </message>
+    <message>
+        <source>与 %1 同名</source>
+        <translation>same name as %1</translation>
+    </message>
+    <message>
+        <source>正被任务 %1 使用</source>
+        <translation>written by task %1</translation>
+    </message>
+    <message>
+        <source>%1（%2）→ %3</source>
+        <translation>%1 (%2) → %3</translation>
+    </message>
+    <message>
+        <source>以下文件的目标文件名已被占用，是否改用编号的文件名？
+%1</source>
+        <translation>The output names of these files are taken. Write them to numbered names?
+%1</translation>
+    </message>
 </context>
 <context>
     <name>vc::gui::TFormNewConversion</name>

@@ -14,7 +14,9 @@
 #include "platform/message_boxes.h"
 #include "platform/shell.h"
 #include "tasks/av_task.h"
+#include "tasks/batch_plan.h"
 #include "tasks/node_object.h"
+#include "tasks/task_locks.h"
 #include "tasks/task_session.h"
 #include "tasks/task_tree.h"
 
@@ -25,6 +27,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSessionManager>
 #include <QSplitter>
 #include <QToolBar>
 #include <algorithm>
@@ -33,8 +36,17 @@ namespace vc::gui {
 
 namespace {
 
+// A task Stop acts on: converting, waiting for a slot, or paused.
 bool IsActive(TAVTaskStatus status) {
-    return status == TConversionSettings::stRunning || status == TConversionSettings::stPaused;
+    return status == TConversionSettings::stRunning || status == TConversionSettings::stWaiting ||
+           status == TConversionSettings::stPaused;
+}
+
+// A task Start acts on: a failed one is started again, a paused one resumed.
+bool IsStartable(const TAVTask* task) {
+    const TAVTaskStatus status = task->Status();
+    return !task->IsConverted() &&
+           (status == TConversionSettings::stPaused || status == TConversionSettings::stError);
 }
 
 // Runs a user action; what it throws is shown in the error box and the window stays usable.
@@ -61,6 +73,8 @@ TFormMain::TFormMain(SystemShutdown* shutdown, QWidget* parent)
 
     CreateActions();
     CreateFrames();
+    // Logout and power-off end the program without a close question.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { SessionEnding(); });
     CreateMenus();
 
     if (session_->Tree()) {
@@ -107,11 +121,7 @@ void TFormMain::CreateActions() {
     actPauseTask = make("actPauseTask", tr("暂停"), &TFormMain::PauseTask);
     actStopTask = make("actStopTask", tr("停止"), &TFormMain::StopTask);
     actExit = make("actExit", tr("退出"), nullptr);
-    connect(actExit, &QAction::triggered, this, [this] {
-        // At once: the close check is not asked.
-        exiting_ = true;
-        close();
-    });
+    connect(actExit, &QAction::triggered, this, [this] { close(); });
     actShutdown = make("actShutdown", tr("完成后关机"), nullptr);
     actShutdown->setCheckable(true);
     connect(actShutdown, &QAction::toggled, this, [](bool on) { AVConfiguration().SetShutdownWhenDone(on); });
@@ -333,11 +343,10 @@ void TFormMain::ShowCompletionAlert(const QString& target_file) {
 void TFormMain::UpdateActions() {
     const TAVTask* focused = SelectedTask();
     const std::vector<TAVTask*> selected = SelectedTasks();
-    const TAVTaskStatus status = focused ? focused->Status() : TConversionSettings::stFinished;
-    actStartTask->setEnabled(
-        focused && !focused->IsConverted() &&
-        (status == TConversionSettings::stPaused || status == TConversionSettings::stError));
-    actPauseTask->setEnabled(focused && status == TConversionSettings::stRunning);
+    actStartTask->setEnabled(std::any_of(selected.begin(), selected.end(), IsStartable));
+    actPauseTask->setEnabled(std::any_of(selected.begin(), selected.end(), [](const TAVTask* t) {
+        return t->Status() == TConversionSettings::stRunning;
+    }));
     actStopTask->setEnabled(std::any_of(selected.begin(), selected.end(),
                                         [](const TAVTask* t) { return IsActive(t->Status()); }));
 
@@ -391,35 +400,45 @@ void TFormMain::AddBatch(const TConversionSettings& settings) {
     TaskSession* session = session_->Session();
     if (!session)
         return;
-    TConversionSettings request;
-    request.Assign(&settings);
+    // The wizard asked before numbering a file whose output was taken; one taken since is numbered
+    // too, never written twice.
+    std::vector<TBatchStart> started;
     Guarded([&] {
-        QStringList files = request.SourceFiles();
-        while (!files.isEmpty()) {
-            session->NewConversion(request);
-            files.removeFirst();
-            request.SetSourceFiles(files);
-        }
+        started = session->NewBatch(settings, PlanBatch(settings, &session->Locks(), BatchClashes::Number));
     });
+    QStringList errors;
+    for (const TBatchStart& entry : started)
+        if (!entry.task)
+            errors << QDir::toNativeSeparators(entry.source) + ": " + QString::fromStdString(entry.error);
+    if (!errors.isEmpty())
+        CurrentMessageSink().Show(MessageKind::Error, "Error", errors.join('\n').toStdString());
     UpdateActions();
 }
 
 void TFormMain::StartTask() {
-    TAVTask* task = SelectedTask();
-    if (!task)
-        return;
-    Guarded([&] {
-        if (task->Status() == TConversionSettings::stPaused)
-            task->Resume();
-        else
-            task->Start(session_->Slots());
-    });
+    // Every selected task that can start; one that cannot is named and the others go on.
+    QStringList errors;
+    for (TAVTask* task : SelectedTasks()) {
+        if (!IsStartable(task))
+            continue;
+        try {
+            if (task->Status() == TConversionSettings::stPaused)
+                task->Resume();
+            else
+                task->Start(session_->Slots());
+        } catch (const std::exception& e) {
+            errors << QString::fromStdString(e.what());
+        }
+    }
+    if (!errors.isEmpty())
+        ShowErrorMessage(errors.join('\n').toStdString());
     UpdateActions();
 }
 
 void TFormMain::PauseTask() {
-    if (TAVTask* task = SelectedTask(); task && task->Status() == TConversionSettings::stRunning)
-        task->Pause();
+    for (TAVTask* task : SelectedTasks())
+        if (task->Status() == TConversionSettings::stRunning)
+            task->Pause();
     UpdateActions();
 }
 
@@ -436,13 +455,11 @@ void TFormMain::DeleteTasks() {
     TDeleteChoice choice;
     if (!RunDeleteDialog(this, choice))
         return;
-    // The dialog ran an event loop: read the selection again.
-    for (TAVTask* task : SelectedTasks()) {
-        if (IsActive(task->Status()))
-            task->Stop(); // running and paused tasks are stopped and stay
-        else
-            Guarded([&] { task->Delete(choice.delete_source, choice.delete_target); });
-    }
+    // The dialog ran an event loop: read the selection again. A task that converts, waits or is
+    // paused is stopped first (Delete waits for its run to end), then deleted with its files as
+    // chosen.
+    for (TAVTask* task : SelectedTasks())
+        Guarded([&] { task->Delete(choice.delete_source, choice.delete_target); });
     UpdateActions();
 }
 
@@ -524,16 +541,38 @@ void TFormMain::CategoryProperties() {
 // --- closing ----------------------------------------------------------------------------------
 
 void TFormMain::closeEvent(QCloseEvent* event) {
-    if (!exiting_) {
-        // Only the rows on screen count: a history category shows nothing that converts.
-        for (int row = 0; row < list_model_->rowCount(); ++row)
-            if (const TAVTask* task = list_model_->TaskAt(row); task && IsActive(task->Status())) {
-                ShowErrorMessage(tr("正在转换....还不能退出").toStdString());
-                event->ignore();
-                return;
-            }
+    // Every task of this program counts, whatever the list shows.
+    TTaskTree* tree = session_->Tree();
+    const std::vector<TAVTask*> unfinished =
+        tree && !exiting_ ? tree->ConvertingNode().ActiveTasks() : std::vector<TAVTask*>{};
+    if (!unfinished.empty()) {
+        if (!ConfirmWarning(
+                tr("%1 个转换尚未完成。停止它们并退出吗？").arg(unfinished.size()).toStdString())) {
+            event->ignore();
+            return;
+        }
+        StopAll();
     }
     event->accept();
+}
+
+void TFormMain::StopAll() {
+    // As Stop does: each run ends its output where it is, so what was converted plays.
+    if (TTaskTree* tree = session_->Tree())
+        for (TAVTask* task : tree->ConvertingNode().ActiveTasks())
+            task->Stop();
+}
+
+void TFormMain::SessionEnding() {
+    // The desktop session ends (logout, power-off): nobody is there to answer a question.
+    exiting_ = true;
+    StopAll();
+    try {
+        AVConfiguration().Save();
+    } catch (const std::exception& e) {
+        CurrentMessageSink().Show(MessageKind::Warning, "Warning",
+                                  std::string("The settings were not saved: ") + e.what());
+    }
 }
 
 } // namespace vc::gui

@@ -100,6 +100,8 @@ public:
     QAction* actClearLog = nullptr;
 
 protected:
+    // Asks "N conversions are unfinished. Stop them and quit?" while any task of this program
+    // converts, waits or is paused: yes stops them as Stop does, no keeps the window.
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -137,7 +139,11 @@ private:
     QMenu* pmConverted = nullptr;
     NewConversionWizard new_conversion_wizard_;
     BatchWizard batch_wizard_;
-    bool exiting_ = false;
+    // Stops every task that converts, waits or is paused.
+    void StopAll();
+    // The desktop session ends: the tasks are stopped and the configuration saved, unasked.
+    void SessionEnding();
+    bool exiting_ = false; // the session ends: closing asks nothing
 };
 
 } // namespace vc::gui

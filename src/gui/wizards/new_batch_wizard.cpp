@@ -14,6 +14,8 @@
 #include "model/settings/thread_counts.h"
 #include "platform/message_boxes.h"
 #include "tasks/av_task.h"
+#include "tasks/batch_plan.h"
+#include "tasks/task_locks.h"
 
 #include <QApplication>
 #include <QDir>
@@ -168,15 +170,34 @@ int TFormNewBatch::FinishThreadCount() const {
 }
 
 bool TFormNewBatch::ConfirmTargets() {
-    // Each task's output as the runner will name it; every existing one listed once.
+    // Each task's output as the batch will name it. A file listed twice, two files of one name,
+    // or an output another unfinished task writes would have two runs write one file: the later
+    // one is numbered only when the user agrees (the batch then becomes tasks the same way).
     const std::unique_ptr<TConversionSettings> settings = GetConversionSettings();
-    QStringList existing;
-    for (const QString& file : Files()) {
-        settings->SetSourceFiles({file});
-        const QString target = TAVTask::ResolveOutputPath(*settings);
-        if (QFileInfo::exists(target) && !existing.contains(target))
-            existing << target;
+    const TaskLocks locks(TaskLocks::DefaultFolder());
+    const std::vector<TBatchItem> plan = PlanBatch(*settings, &locks, BatchClashes::Number);
+    if (HasClash(plan)) {
+        QStringList numbered;
+        for (const TBatchItem& item : plan) {
+            if (item.clash == TBatchItem::Clash::None)
+                continue;
+            const QString why = item.clash == TBatchItem::Clash::SameFile ? tr("重复添加")
+                                : item.clash == TBatchItem::Clash::SameName
+                                    ? tr("与 %1 同名").arg(QDir::toNativeSeparators(item.other))
+                                    : tr("正被任务 %1 使用").arg(item.other_task);
+            numbered << tr("%1（%2）→ %3")
+                            .arg(QDir::toNativeSeparators(item.source), why,
+                                 QDir::toNativeSeparators(item.target));
+        }
+        if (!ConfirmWarning(tr("以下文件的目标文件名已被占用，是否改用编号的文件名？\n%1")
+                                .arg(numbered.join('\n'))
+                                .toStdString()))
+            return false;
     }
+    QStringList existing;
+    for (const TBatchItem& item : plan)
+        if (QFileInfo::exists(item.target) && !existing.contains(item.target))
+            existing << item.target;
     if (existing.isEmpty())
         return true;
     QStringList shown;

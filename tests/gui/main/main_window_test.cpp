@@ -117,15 +117,17 @@ TEST_F(WindowTest, ActionsEnableAndActByTheSelectionAndTheTasksStates) {
         StoreUnfinished(*store, "/gone/away.avi");                                       // row 1
         StoreUnfinished(*store, QString::fromStdString(Media("h264_aac.mp4").string())); // row 2
         StoreUnfinished(*store, QString::fromStdString(Media("h264_aac.mp4").string())); // row 3
+        StoreUnfinished(*store, QString::fromStdString(Media("h264_aac.mp4").string())); // row 4
         films = store->NewCategory("Films", QString::fromStdString((dir_ / "films").string()), 1);
         StoreFinished(*store, films, "/gone/finished.mkv", QDateTime::currentDateTime().addDays(-2));
         StoreFinished(*store, films, existing_target, QDateTime::currentDateTime().addDays(-1));
     }
     MakeWindow();
-    ASSERT_EQ(Rows(), 4);
+    ASSERT_EQ(Rows(), 5);
     // States without converting: what the actions read is the status the task reports.
     Task(2)->SetStatus(St::stRunning);
     Task(3)->SetStatus(St::stPaused);
+    Task(4)->SetStatus(St::stWaiting);
     // The last run's log, shown for Clear Log.
     Task(0)->AddLogLine("an old line");
 
@@ -148,6 +150,11 @@ TEST_F(WindowTest, ActionsEnableAndActByTheSelectionAndTheTasksStates) {
         {"a failed task whose source is gone", {1}, false, {"actStartTask", "actDelTask"}},
         {"a running task", {2}, false, {"actPauseTask", "actStopTask", "actDelTask", "actOpenSource"}},
         {"a paused task", {3}, false, {"actStartTask", "actStopTask", "actDelTask", "actOpenSource"}},
+        {"a waiting task", {4}, false, {"actStopTask", "actDelTask", "actOpenSource"}},
+        {"a running task focused with a failed one",
+         {2, 1},
+         false,
+         {"actStartTask", "actPauseTask", "actStopTask", "actDelTask"}},
         {"a failed task focused with a paused one",
          {0, 3},
          false,
@@ -195,15 +202,18 @@ TEST_F(WindowTest, ActionsEnableAndActByTheSelectionAndTheTasksStates) {
 
     // What they do.
     window_->Explorer()->setCurrentIndex(window_->TreeModel()->TaskListIndex());
-    SelectRows({2});
+    // Start, Pause and Stop act on every selected task they apply to.
+    SelectRows({2, 3});
+    window_->actStartTask->trigger(); // the paused one is resumed, the running one left alone
+    EXPECT_EQ(Task(2)->Status(), St::stRunning);
+    EXPECT_EQ(Task(3)->Status(), St::stRunning);
     window_->actPauseTask->trigger();
     EXPECT_EQ(Task(2)->Status(), St::stPaused);
-    window_->actStartTask->trigger(); // a paused task is resumed
-    EXPECT_EQ(Task(2)->Status(), St::stRunning);
-    SelectRows({2, 3});
-    window_->actStopTask->trigger(); // every selected running or paused task
-    EXPECT_EQ(Task(2)->Status(), St::stError);
-    EXPECT_EQ(Task(3)->Status(), St::stError);
+    EXPECT_EQ(Task(3)->Status(), St::stPaused);
+    SelectRows({2, 3, 4});
+    window_->actStopTask->trigger(); // paused and waiting ones too
+    for (int row : {2, 3, 4})
+        EXPECT_EQ(Task(row)->Status(), St::stError) << row;
     SelectRows({0});
     window_->actOpenSource->trigger();
     window_->actClearLog->trigger();
@@ -257,6 +267,7 @@ TEST_F(WindowTest, DeletingStopsRunningTasksAndDeletesTheOthers) {
     window_->AddConversion(*EndlessRequest());
     ASSERT_EQ(Rows(), 2);
     TAVTask* endless = Task(1);
+    const QString endless_output = endless->Settings().TargetFile();
     ASSERT_TRUE(RunEventsUntil([&] { return endless->Converter().State() == TAVConverter::cvRunning; }));
 
     // "否" changes nothing.
@@ -278,23 +289,16 @@ TEST_F(WindowTest, DeletingStopsRunningTasksAndDeletesTheOthers) {
         }
         FindButton(dialog, "是")->click();
     });
-    // The Delete key does what the action does.
+    // The Delete key does what the action does: the running task is stopped, then deleted with
+    // its partial output, as the failed one is.
     QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
     QApplication::sendEvent(window_->List(), &del);
-    ASSERT_EQ(Rows(), 1);
-    EXPECT_EQ(Task(0), endless);
-    EXPECT_FALSE(QFile::exists(output));
-    EXPECT_TRUE(QFile::exists(source));
-    EXPECT_TRUE(
-        RunEventsUntil([&] { return endless->Status() == St::stError && !endless->Converter().IsBusy(); }));
-    ASSERT_EQ(OpenStore()->LoadConvertingTask().size(), 1u); // the stopped one keeps its row
-
-    // Failed now, the same task is deleted when asked again.
-    SelectRows({0});
-    AnswerNextModal([](QWidget* dialog) { FindButton(dialog, "是")->click(); });
-    window_->actDelTask->trigger();
     EXPECT_EQ(Rows(), 0);
+    EXPECT_FALSE(QFile::exists(output));
+    EXPECT_FALSE(QFile::exists(endless_output));
+    EXPECT_TRUE(QFile::exists(source));
     EXPECT_TRUE(OpenStore()->LoadConvertingTask().empty());
+    EXPECT_TRUE(window_->Session().Tree()->ConvertingNode().Tasks().empty());
 }
 
 void SendDrop(QWidget* target, const QStringList& files, bool* accepted_enter, bool* accepted_drop) {
@@ -351,27 +355,39 @@ TEST_F(WindowTest, TheNewConversionWizardOpensAndCancelAddsNothing) {
     EXPECT_EQ(Rows(), 0);
 }
 
-TEST_F(WindowTest, ClosingIsRefusedWhileAShownTaskConvertsAndAllowedFromAHistoryCategory) {
+TEST_F(WindowTest, ClosingAndExitAskWhileAnyConversionIsUnfinishedWhateverTheListShows) {
     MakeWindow();
     window_->AddConversion(*EndlessRequest());
     ASSERT_TRUE(RunEventsUntil([&] { return Rows() == 1 && Task(0)->Status() == St::stRunning; }));
+    TAVTask* task = Task(0);
+    const QString output = task->Settings().TargetFile();
+    const std::string question = "1 个转换尚未完成。停止它们并退出吗？";
+    // A history category shows nothing that converts; "no" (the recording sink's answer) keeps it all.
+    window_->Explorer()->setCurrentIndex(window_->TreeModel()->CategoryIndex(1));
     EXPECT_FALSE(window_->close());
     EXPECT_TRUE(window_->isVisible());
-    EXPECT_TRUE(sink_.Contains("正在转换....还不能退出"));
+    EXPECT_EQ(sink_.Texts(), std::vector<std::string>{question});
+    EXPECT_EQ(sink_.Messages().front().kind, MessageKind::Warning); // a question, not an error
+    RunEventsFor(200ms);
+    EXPECT_EQ(task->Status(), St::stRunning);
 
-    window_->Explorer()->setCurrentIndex(window_->TreeModel()->CategoryIndex(1));
+    // Exit with the task paused asks too.
+    task->Pause();
     sink_.Clear();
-    EXPECT_TRUE(window_->close());
-    EXPECT_TRUE(sink_.Messages().empty());
-}
-
-TEST_F(WindowTest, ExitEndsAtOnceWhileAConversionRuns) {
-    MakeWindow();
-    window_->AddConversion(*EndlessRequest());
-    ASSERT_TRUE(RunEventsUntil([&] { return Task(0)->Status() == St::stRunning; }));
     window_->actExit->trigger();
-    EXPECT_FALSE(window_->isVisible());
-    EXPECT_TRUE(sink_.Messages().empty());
+    EXPECT_TRUE(window_->isVisible());
+    EXPECT_EQ(sink_.Texts(), std::vector<std::string>{question});
+    EXPECT_EQ(task->Status(), St::stPaused);
+
+    // "Yes" stops it as Stop does: the output written so far plays.
+    {
+        RecordingMessageSink yes(true);
+        window_->actExit->trigger();
+        EXPECT_FALSE(window_->isVisible());
+    }
+    ASSERT_TRUE(RunEventsUntil([&] { return task->Status() == St::stError && !task->Converter().IsBusy(); }));
+    std::string errors;
+    EXPECT_TRUE(DecodesCleanly(output.toStdString(), &errors)) << errors;
 }
 
 TEST_F(WindowTest, LogLinesInABurstShowTogether) {

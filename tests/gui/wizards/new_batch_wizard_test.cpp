@@ -194,3 +194,37 @@ TEST_F(NewBatchWizard, RequestMatchesTheCommandLineAndThreeFilesMakeThreeTasks) 
 
 } // namespace
 } // namespace vc::test
+
+namespace vc::test {
+namespace {
+
+TEST_F(NewBatchWizard, AFileListedTwiceOrTwoFilesOfOneNameAreNumberedOnlyWhenTheUserAgrees) {
+    const std::filesystem::path other = dir_ / "other";
+    std::filesystem::create_directories(other);
+    std::filesystem::copy_file(Media("h264_aac.mp4"), other / "h264_aac.mp4");
+    const QString a = MediaPath("h264_aac.mp4");
+    const QString b = QString::fromStdString((other / "h264_aac.mp4").string());
+    for (const bool agree : {false, true}) {
+        SCOPED_TRACE(agree ? "numbered" : "kept open");
+        RecordingMessageSink sink(agree);
+        ScriptedFileChooser chooser;
+        chooser.Queue({a, a, b});
+        TFormNewBatch form(context_);
+        form.show();
+        form.btnAddFiles->click();
+        Choose(form.Chooser->cbbCategory, "MP4");
+        ASSERT_TRUE(RunEventsUntil([&] { return form.btnFinish->isEnabled(); }, std::chrono::seconds(2)));
+        form.btnFinish->click();
+        ASSERT_EQ(sink.Texts().size(), 1U);
+        const QString asked = QString::fromStdString(sink.Texts().front());
+        EXPECT_TRUE(asked.contains(QDir::toNativeSeparators(root_folder_ + "/h264_aac (2).mp4")))
+            << asked.toStdString();
+        EXPECT_TRUE(asked.contains(QDir::toNativeSeparators(root_folder_ + "/h264_aac (3).mp4")))
+            << asked.toStdString();
+        EXPECT_EQ(form.result() == QDialog::Accepted, agree);
+        EXPECT_EQ(form.isVisible(), !agree);
+    }
+}
+
+} // namespace
+} // namespace vc::test

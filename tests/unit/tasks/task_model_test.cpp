@@ -3,6 +3,7 @@
 #include "support/test_env.h"
 #include "tasks/av_task.h"
 #include "tasks/cell_text.h"
+#include "tasks/history_rows.h"
 #include "tasks/node_object.h"
 #include "tasks/task_locks.h"
 #include "tasks/task_tree.h"
@@ -327,6 +328,57 @@ TEST_F(TaskModelTest, ATaskConvertingElsewhereCannotBeStartedOrDeletedThroughThe
     EXPECT_TRUE(node.Tasks().empty());
     EXPECT_FALSE(store_.LoadTask(id).has_value());
     EXPECT_FALSE(QFile::exists(QString::fromStdString(lock_file))); // gone with the task
+}
+
+} // namespace vc
+
+namespace vc {
+
+// A history listing reads only the shown fields of each stored request, a page at a time; every
+// cell must read as the loaded task's own, for files, DVD titles, awkward text and damaged rows.
+TEST_F(TaskModelTest, HistoryPagesShowWhatTheLoadedTasksShow) {
+    const int films = store_.NewCategory("Films", "/films", 1);
+    auto file = Request("/v/in/a & <b>.mp4", File("out.mp4", std::string(5000, 'x')), films);
+    file->SetSourceFileSize(123456789);
+    file->SetDuration(3725.5);
+    auto dvd = Request("stream:7", "/gone/dvd.mkv", films);
+    dvd->SetSourceType(TConversionSettings::stDvd);
+    dvd->SetDvdVolume("MY_DISC");
+    dvd->SetDvdTitle(3);
+    auto bare = std::make_unique<TConversionSettings>();
+    const QDateTime start = QDateTime::currentDateTime().addDays(-1);
+    for (int i = 0; i < 5; ++i) {
+        Finished(*file, films, start.addSecs(4 * i));
+        Finished(*dvd, films, start.addSecs(4 * i + 1));
+        Finished(*bare, films, start.addSecs(4 * i + 2));
+    }
+    const auto damaged = store_.NewDbTask("<data><TConversionSettings><SourceFiles");
+    store_.FinishDbTask(damaged, "<data><TConversionSettings><SourceFiles", films, "", start.addSecs(100));
+
+    tree_.LoadCategories();
+    TConvertedNode* node = tree_.FindCategory(films);
+    ASSERT_NE(node, nullptr);
+    node->LoadTaskList(&view_);
+    ASSERT_EQ(view_.rows.size(), 16U);
+    std::vector<TStoredTask> paged;
+    for (int offset = 0;; offset += 3) {
+        const auto page = store_.LoadConvertedPage(films, offset, 3);
+        paged.insert(paged.end(), page.begin(), page.end());
+        if (page.size() < 3)
+            break;
+    }
+    ASSERT_EQ(paged.size(), view_.rows.size());
+    for (std::size_t i = 0; i < paged.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_TRUE(paged[i].Log.isEmpty()); // a listing never reads the logs
+        const THistoryRow row = ReadHistoryRow(paged[i]);
+        EXPECT_EQ(row.ID, view_.rows[i]->ID());
+        for (int column = 0; column < static_cast<int>(TConvertedNode::Columns().size()); ++column)
+            EXPECT_EQ(HistoryCaption(row, column), view_.rows[i]->GetCaption(column)) << column;
+    }
+    // Newest first: the damaged row, then the bare, DVD and file requests of the last round.
+    EXPECT_EQ(HistoryCaption(ReadHistoryRow(paged[3]), 0), "a & <b>.mp4");
+    EXPECT_EQ(HistoryCaption(ReadHistoryRow(paged[2]), 0), "dvd[MY_DISC:title3]");
 }
 
 } // namespace vc
