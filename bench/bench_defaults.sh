@@ -44,8 +44,8 @@ mb() { awk "BEGIN{printf \"%.1f\", $1/1024}"; }
 # SSIM of `out` against the source scaled to the output's size.
 ssim() { # out source
     local size
-    size=$(ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=p=0:s=: "$1")
-    ffmpeg -nostdin -hide_banner -i "$1" -i "$2" -lavfi "[1:v]scale=${size}:flags=bicubic[r];[0:v][r]ssim" \
+    size=$(ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=p=0:s=x "$1")
+    ffmpeg -nostdin -hide_banner -i "$1" -i "$2" -lavfi "[1:v]scale=${size/x/:}:flags=bicubic[r];[0:v][r]ssim" \
         -f null - 2>&1 | sed -n 's/.*SSIM.* All:\([0-9.]*\).*/\1/p' | tail -1
 }
 
