@@ -9,11 +9,12 @@ PACKAGES := build-essential cmake ninja-build pkg-config ccache \
 	libopencore-amrnb-dev libsqlite3-dev libpugixml-dev libdvdnav-dev libdvdread-dev libsimpleini-dev libfontconfig-dev \
 	libgtest-dev libgmock-dev libglib2.0-dev \
 	dvdauthor genisoimage time fonts-dejavu-core locales \
-	qt6-l10n-tools qt6-translations-l10n fonts-wqy-microhei xvfb xauth pulseaudio clang-format
+	qt6-l10n-tools qt6-translations-l10n fonts-wqy-microhei xvfb xauth pulseaudio clang-format \
+	dbus-daemon librsvg2-bin dpkg-dev file desktop-file-utils appstream lintian man-db
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build test asan tsan bench run clean fuzz screenshots install
+.PHONY: deps build test asan tsan bench run clean fuzz screenshots install package
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do \
@@ -83,6 +84,11 @@ run: build
 PREFIX ?= /usr/local
 install: build
 	DESTDIR="$(DESTDIR)" cmake --install build --prefix "$(PREFIX)"
+
+# The Debian package of both programs: build/videoconverter_<version>_<arch>.deb (install it with
+# apt-get install ./build/videoconverter_*.deb).
+package: build
+	cd build && cpack -G DEB
 
 clean:
 	rm -rf build build-dev build-asan build-tsan build-fuzz

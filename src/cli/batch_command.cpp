@@ -68,7 +68,8 @@ int RunBatchCommand(int argc, char** argv) {
     const QCommandLineOption number(
         "number", "Write a file whose output is taken (by another FILE or another unfinished task) to a "
                   "numbered name, clip (2).mp4, instead of refusing the batch.");
-    parser.addOptions({help, output, category, quiet, number});
+    const QCommandLineOption progress = ProgressOption();
+    parser.addOptions({help, output, category, quiet, number, progress});
     const ProfileFilterOptions profile_filter_options;
     parser.addOptions(profile_filter_options.All());
     if (!parser.parse(args))
@@ -77,6 +78,10 @@ int RunBatchCommand(int argc, char** argv) {
         std::printf("%s", parser.helpText().toLocal8Bit().constData());
         return 0;
     }
+    std::string style_error;
+    const auto style = ChosenProgressStyle(parser, progress, quiet, style_error);
+    if (!style)
+        return UsageError("batch", style_error);
     QStringList files = parser.positionalArguments();
     if (files.isEmpty())
         return UsageError("batch", "no FILE given");
@@ -163,12 +168,12 @@ int RunBatchCommand(int argc, char** argv) {
                 continue;
             }
             tasks.push_back(started.task);
-            if (!parser.isSet(quiet))
+            if (*style == ProgressStyle::Text)
                 std::fprintf(stderr, "Task %lld: %s -> %s\n", static_cast<long long>(started.task->ID()),
                              started.source.toLocal8Bit().constData(),
                              started.task->Settings().TargetFile().toLocal8Bit().constData());
         }
-        const int code = FollowTasks(session, tasks, !parser.isSet(quiet));
+        const int code = FollowTasks(session, tasks, *style);
         return code == 0 && not_started > 0 ? 1 : code;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vconv batch: %s\n", e.what());

@@ -193,18 +193,23 @@ QString Phase(TAVTask& task) {
 
 } // namespace
 
-int FollowTasks(TaskSession& session, const std::vector<TAVTask*>& tasks, bool show_progress) {
+int FollowTasks(TaskSession& session, const std::vector<TAVTask*>& tasks, ProgressStyle style) {
+    const bool show_progress = style == ProgressStyle::Text;
+    const bool json = style == ProgressStyle::Json;
     struct Followed {
         std::int64_t id;
         QString name;
         QString phase;
         QStringList last_row;
         QString target;
+        ProgressFigures figures;
+        std::chrono::steady_clock::time_point json_at;
     };
     CountingSink errors;
     std::vector<Followed> followed;
     for (TAVTask* task : tasks)
-        followed.push_back({task->ID(), task->GetCaption(0), QString(), {}, task->Settings().TargetFile()});
+        followed.push_back(
+            {task->ID(), task->GetCaption(0), QString(), {}, task->Settings().TargetFile(), {}, {}});
 
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
@@ -241,6 +246,7 @@ int FollowTasks(TaskSession& session, const std::vector<TAVTask*>& tasks, bool s
                     t->Stop();
         }
 
+        const auto now = std::chrono::steady_clock::now();
         bool active = false;
         bool changed = false;
         QStringList done_lines;
@@ -257,6 +263,16 @@ int FollowTasks(TaskSession& session, const std::vector<TAVTask*>& tasks, bool s
                     active = true;
                 f.last_row = TaskRow(*task);
                 f.target = task->Settings().TargetFile();
+            }
+            if (json) {
+                const int last_percent = f.figures.percent;
+                if (task)
+                    f.figures = FiguresOf(task->HasConverter() ? &task->Converter() : nullptr);
+                if (phase != f.phase || f.figures.percent != last_percent ||
+                    (phase == "running" && now - f.json_at >= std::chrono::seconds(1))) {
+                    PrintJsonProgress(f.id, phase, f.figures);
+                    f.json_at = now;
+                }
             }
             if (phase != f.phase) {
                 f.phase = phase;
@@ -283,7 +299,6 @@ int FollowTasks(TaskSession& session, const std::vector<TAVTask*>& tasks, bool s
         for (const QString& line : done_lines)
             std::fprintf(stderr, "\r%s%s\n", Local(line).constData(), terminal ? "\033[K" : "");
 
-        const auto now = std::chrono::steady_clock::now();
         if (show_progress && terminal) {
             QString text = FormatTable(captions, rows);
             if (drawn_lines > 0)

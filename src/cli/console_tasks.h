@@ -1,6 +1,7 @@
 #pragma once
 // What the task commands of vconv share over the task session: a console view of the tree, the
 // tables they print, and following running tasks to their end.
+#include "cli/progress_output.h"
 #include "tasks/task_session.h"
 #include "tasks/task_view.h"
 
@@ -46,11 +47,12 @@ QStringList TaskRow(const TAVTask& task);
 QString StatusText(const TAVTask& task);
 
 // Runs the event loop until none of `tasks` converts any more: finished into the history, failed
-// or stopped. Shows a live table on stderr (a redrawn table on a terminal, otherwise a line for
-// every change of status and the table once every few seconds). Ctrl+C stops the tasks (they
-// stay in the task list, failed). Returns the exit code: 0 all finished, 1 one or more failed,
-// 130 stopped by Ctrl+C.
-int FollowTasks(TaskSession& session, const std::vector<TAVTask*>& tasks, bool show_progress);
+// or stopped. Text shows a live table on stderr (a redrawn table on a terminal, otherwise a line
+// for every change of status and the table once every few seconds); Json a progress object for a
+// task whenever its state or percentage changes, and at least every second while it converts. Ctrl+C stops
+// the tasks (they stay in the task list, failed). Returns the exit code: 0 all finished, 1 one or more
+// failed, 130 stopped by Ctrl+C.
+int FollowTasks(TaskSession& session, const std::vector<TAVTask*>& tasks, ProgressStyle style);
 
 // Prints "vconv NAME: message" and the help hint, returns 2.
 int UsageError(const char* command, const std::string& message);

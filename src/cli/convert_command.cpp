@@ -180,8 +180,10 @@ int RunConvertCommand(int argc, char** argv) {
     const QCommandLineOption verbose({"v", "verbose"},
                                      "Print the media libraries' log lines (warnings and errors).");
     const QCommandLineOption quiet({"q", "quiet"}, "Print no progress.");
-    parser.addOptions({help, output, format, input_format, copy, vcodec, acodec, scodec, start, length, map,
-                       set, codec_option, metadata, vf, af, threads, verbose, quiet});
+    const QCommandLineOption progress = ProgressOption();
+    parser.addOptions({help,   output, format,  input_format, copy,  vcodec,       acodec,
+                       scodec, start,  length,  map,          set,   codec_option, metadata,
+                       vf,     af,     threads, verbose,      quiet, progress});
     const ProfileFilterOptions profile_filter_options;
     parser.addOptions(profile_filter_options.All());
     const ConvertTaskOptions task_options;
@@ -192,6 +194,10 @@ int RunConvertCommand(int argc, char** argv) {
         std::printf("%s", parser.helpText().toLocal8Bit().constData());
         return 0;
     }
+    std::string style_error;
+    const auto style = ChosenProgressStyle(parser, progress, quiet, style_error);
+    if (!style)
+        return Usage(style_error);
     const ConfigurationScope configuration; // loaded now, saved when the command ends
     QStringList inputs = parser.positionalArguments();
     QStringList outputs = parser.values(output);
@@ -290,11 +296,12 @@ int RunConvertCommand(int argc, char** argv) {
     converter.SetOutputFiles(outputs);
 
     // Through the task list and the history unless --no-history.
-    if (const auto code = RunConvertAsTask(parser, task_options, profile_filter_options, converter, dvd,
-                                           !parser.isSet(quiet)))
+    if (const auto code =
+            RunConvertAsTask(parser, task_options, profile_filter_options, converter, dvd, *style))
         return *code;
 
-    const bool show_progress = !parser.isSet(quiet);
+    const bool show_progress = *style == ProgressStyle::Text;
+    const bool json = *style == ProgressStyle::Json;
     const bool terminal = isatty(STDERR_FILENO) == 1;
     if (parser.isSet(verbose)) {
         QObject::connect(
@@ -334,12 +341,32 @@ int RunConvertCommand(int argc, char** argv) {
                       FormatSeconds(converter.RemainingSeconds()).c_str());
         return std::string(line);
     };
+    QString json_state;
+    int json_percent = -1;
+    auto json_line = [&](const QString& state) {
+        PrintJsonProgress(std::nullopt, state, FiguresOf(&converter));
+        json_state = state;
+        json_percent = converter.Progress();
+        last_print = std::chrono::steady_clock::now();
+    };
     while (!converter.WaitForIdle(terminal ? 200 : 250)) {
         if (g_interrupted)
             converter.Stop(); // repeated: a run still opening its files takes it once it runs
+        const auto now = std::chrono::steady_clock::now();
+        if (json) {
+            const TAVConverter::TAVConverterState state = converter.State();
+            const QString name = state == TAVConverter::cvRunning    ? "running"
+                                 : state == TAVConverter::cvWaiting  ? "waiting"
+                                 : state == TAVConverter::cvPaused   ? "paused"
+                                 : state == TAVConverter::cvStopping ? "stopping"
+                                                                     : "opening";
+            if (name != json_state || converter.Progress() != json_percent ||
+                now - last_print >= std::chrono::seconds(1))
+                json_line(name);
+            continue;
+        }
         if (!show_progress || converter.State() == TAVConverter::cvIdle)
             continue;
-        const auto now = std::chrono::steady_clock::now();
         if (terminal) {
             std::fprintf(stderr, "\r%s\033[K", progress_line().c_str());
             printed_in_place = true;
@@ -352,11 +379,18 @@ int RunConvertCommand(int argc, char** argv) {
         std::fprintf(stderr, "\r%s\033[K\n", progress_line().c_str());
 
     if (stopped || (g_interrupted && converter.LastError().empty() && !failed_to_open)) {
+        if (json)
+            json_line("stopped");
         std::fprintf(stderr, "Stopped; the output written so far is finished and playable.\n");
         return 130;
     }
-    if (failed_to_open || !converter.LastError().empty())
+    if (failed_to_open || !converter.LastError().empty()) {
+        if (json)
+            json_line("failed");
         return 1; // the reason went to stderr as the error message
+    }
+    if (json)
+        json_line("finished");
     if (show_progress)
         std::fprintf(stderr, "Done: %s\n", outputs.join(", ").toLocal8Bit().constData());
     return 0;

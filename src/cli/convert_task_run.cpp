@@ -140,7 +140,7 @@ std::string PrepareDvdSource(const QCommandLineParser& parser, const ConvertTask
 
 std::optional<int> RunConvertAsTask(const QCommandLineParser& parser, const ConvertTaskOptions& o,
                                     const ProfileFilterOptions& profile_options, TAVConverter& prepared,
-                                    const DvdSource& dvd, bool show_progress) {
+                                    const DvdSource& dvd, ProgressStyle style) {
     if (parser.isSet(o.no_history)) {
         if (parser.isSet(o.category))
             return UsageError("convert",
@@ -192,11 +192,11 @@ std::optional<int> RunConvertAsTask(const QCommandLineParser& parser, const Conv
         request.SetConvertOptions(prepared.ConvertOptions());
 
         TAVTask* task = session.NewConversion(request);
-        if (show_progress)
+        if (style == ProgressStyle::Text)
             std::fprintf(stderr, "Task %lld: %s -> %s\n", static_cast<long long>(task->ID()),
                          input.toLocal8Bit().constData(),
                          task->Settings().TargetFile().toLocal8Bit().constData());
-        return FollowTasks(session, {task}, show_progress);
+        return FollowTasks(session, {task}, style);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vconv convert: %s\n", e.what());
         return 1;

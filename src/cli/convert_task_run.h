@@ -2,6 +2,8 @@
 // `vconv convert` as a task: the request goes through the task list (a store row, the slot pool,
 // the history) unless --no-history; a DVD title as the source (--dvd); the configuration loaded
 // at the start and saved at the end, as the desktop program does.
+#include "cli/progress_output.h"
+
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QList>
@@ -74,6 +76,6 @@ std::string PrepareDvdSource(const QCommandLineParser& parser, const ConvertTask
 // which a task cannot hold.
 std::optional<int> RunConvertAsTask(const QCommandLineParser& parser, const ConvertTaskOptions& o,
                                     const ProfileFilterOptions& profile_options, TAVConverter& prepared,
-                                    const DvdSource& dvd, bool show_progress);
+                                    const DvdSource& dvd, ProgressStyle style);
 
 } // namespace vc::cli

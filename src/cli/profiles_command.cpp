@@ -21,6 +21,7 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: vconv profiles [--category NAME] [--details]\n"
+    "       vconv profiles --names\n"
     "       vconv profiles --show DESCRIPTION [--category NAME]\n"
     "       vconv profiles save [--file PATH]\n"
     "\n"
@@ -32,6 +33,8 @@ constexpr const char* kUsage =
     "  --category NAME     list the profiles of a category, in catalogue order (letter case does\n"
     "                      not matter)\n"
     "  --details           with each listed profile, its recipe\n"
+    "  --names             every profile's description, one a line, in catalogue order (for\n"
+    "                      scripts and shell completion)\n"
     "  --show DESCRIPTION  print the conversion options the profile writes (the options that\n"
     "                      differ from fresh ones); a description is matched exactly first, then\n"
     "                      without surrounding blanks and letter case\n"
@@ -123,7 +126,8 @@ int RunProfilesCommand(int argc, char** argv) {
     const QCommandLineOption details("details", "details");
     const QCommandLineOption show("show", "show", "DESCRIPTION");
     const QCommandLineOption file("file", "file", "PATH");
-    parser.addOptions({help, category, details, show, file});
+    const QCommandLineOption names("names", "names");
+    parser.addOptions({help, category, details, show, file, names});
     QStringList args;
     for (int i = 0; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
@@ -138,7 +142,9 @@ int RunProfilesCommand(int argc, char** argv) {
     const QStringList positional = parser.positionalArguments();
     const bool save = positional.size() == 1 && positional[0] == "save";
     if ((!positional.isEmpty() && !save) || (save && (parser.isSet(show) || parser.isSet(category))) ||
-        (parser.isSet(file) && !save)) {
+        (parser.isSet(file) && !save) ||
+        (parser.isSet(names) &&
+         (save || parser.isSet(show) || parser.isSet(category) || parser.isSet(details)))) {
         std::fprintf(stderr, "vconv profiles: unexpected arguments\n\n%s", kUsage);
         return 2;
     }
@@ -205,6 +211,15 @@ int RunProfilesCommand(int argc, char** argv) {
         return 0;
     }
 
+    if (parser.isSet(names)) {
+        QStringList seen;
+        for (int i = 0; i < catalogue->Count(); ++i)
+            if (const QString d = catalogue->Profiles(i)->Description(); !seen.contains(d)) {
+                seen << d;
+                std::printf("%s\n", qPrintable(d));
+            }
+        return 0;
+    }
     if (category_name.isEmpty()) {
         for (const QString& c : catalogue->Categories())
             std::printf("%s %zu\n", qPrintable(c.leftJustified(16)), catalogue->ProfilesInCategory(c).size());

@@ -29,13 +29,18 @@ int RunStartCommand(int argc, char** argv) {
     parser.addPositionalArgument("ID", "the task to start");
     const QCommandLineOption help({"h", "help"}, "Show this help.");
     const QCommandLineOption quiet({"q", "quiet"}, "Show no progress.");
-    parser.addOptions({help, quiet});
+    const QCommandLineOption progress = ProgressOption();
+    parser.addOptions({help, quiet, progress});
     if (!parser.parse(args))
         return UsageError("start", parser.errorText().toStdString());
     if (parser.isSet(help)) {
         std::printf("%s", parser.helpText().toLocal8Bit().constData());
         return 0;
     }
+    std::string style_error;
+    const auto style = ChosenProgressStyle(parser, progress, quiet, style_error);
+    if (!style)
+        return UsageError("start", style_error);
     if (parser.positionalArguments().size() != 1)
         return UsageError("start", "give one task ID");
     const auto id = ParseId(parser.positionalArguments().first());
@@ -55,7 +60,7 @@ int RunStartCommand(int argc, char** argv) {
                               "there is no task " + std::to_string(*id) + " (`vconv tasks` lists them)");
         }
         task->Start(session.Slots());
-        return FollowTasks(session, {task}, !parser.isSet(quiet));
+        return FollowTasks(session, {task}, *style);
     } catch (const TaskBusyElsewhere& e) {
         std::fprintf(stderr, "vconv start: task %lld is converting in another running copy of the program\n",
                      static_cast<long long>(e.TaskId()));

@@ -271,6 +271,7 @@ void TAVConverter::Run(const std::vector<std::string>& inputs, const std::vector
 void TAVConverter::Transcode() {
     start_time_ = 0;
     last_time_ = 0;
+    video_frames_ = 0;
     try {
         if (engine_->SetupTranscode()) {
             engine_->PacketLoop();

@@ -113,6 +113,8 @@ public:
     int64_t RemainingSeconds() const;
     int64_t InputSize() const { return input_size_; }   // bytes of the first input
     int64_t OutputSize() const { return output_size_; } // bytes written to the first output
+    // Pictures encoded for the first video output so far, with the size report (0 without video).
+    int64_t VideoFrames() const { return video_frames_; }
     std::string LastLog() const;
     std::string LastError() const;
 
@@ -187,6 +189,7 @@ private:
     std::atomic<int64_t> last_time_{0};
     std::atomic<int64_t> input_size_{0};
     std::atomic<int64_t> output_size_{0};
+    std::atomic<int64_t> video_frames_{0};
     // The run's own start position and length, read by Progress (the run copy of the options
     // belongs to the worker).
     std::atomic<int64_t> run_start_us_{0};

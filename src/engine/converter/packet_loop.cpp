@@ -268,7 +268,12 @@ void ConversionEngine::ReportSize(bool final_report) {
     owner_.output_size_ = size;
     owner_.input_size_ = InputFileSize(0);
     double t = 1e10;
+    bool video_counted = false;
     for (OutputStream* ost : output_streams_) {
+        if (!video_counted && ost->type == AVMEDIA_TYPE_VIDEO) {
+            owner_.video_frames_ = ost->frame_number;
+            video_counted = true;
+        }
         const double pts = static_cast<double>(ost->next_dts) * av_q2d(ost->st->time_base);
         if (pts > 0 && pts < t)
             t = pts;

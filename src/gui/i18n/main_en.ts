@@ -17,6 +17,25 @@
     </message>
 </context>
 <context>
+    <name>vc::gui::TDesktopNotifier</name>
+    <message>
+        <source>打开文件夹</source>
+        <translation>Open folder</translation>
+    </message>
+    <message>
+        <source>视频转换器</source>
+        <translation>Video Converter</translation>
+    </message>
+    <message>
+        <source>任务完成</source>
+        <translation>Task Completed</translation>
+    </message>
+    <message>
+        <source>%1 does not exists.</source>
+        <translation>%1 does not exist.</translation>
+    </message>
+</context>
+<context>
     <name>vc::gui::TFormMain</name>
     <message>
         <source>视频转换器</source>

@@ -118,7 +118,7 @@ void TFrameList::keyPressEvent(QKeyEvent* event) {
 }
 
 Qt::DropAction TFrameList::DropActionFor(const QStringList& files) {
-    return files.size() == 1 ? Qt::LinkAction : Qt::IgnoreAction;
+    return files.isEmpty() ? Qt::IgnoreAction : Qt::LinkAction;
 }
 
 void TFrameList::dragEnterEvent(QDragEnterEvent* event) {
@@ -151,9 +151,8 @@ void TFrameList::dropEvent(QDropEvent* event) {
     event->setDropAction(Qt::LinkAction);
     event->accept();
     // After the drop returns: the wizard is modal, and the drag source waits for the answer.
-    const QString file = files.first();
     QMetaObject::invokeMethod(
-        this, [this, file] { emit FileDropped(file); }, Qt::QueuedConnection);
+        this, [this, files] { emit FilesDropped(files); }, Qt::QueuedConnection);
 }
 
 } // namespace vc::gui

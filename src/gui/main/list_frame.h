@@ -1,7 +1,7 @@
 #pragma once
 // The task list on the right: the rows of the selected tree entry, many selectable, whole rows.
-// It repaints the cells of the rows on screen from a timer while tasks convert, takes a single
-// dropped file, and turns the Delete key into a delete request.
+// It repaints the cells of the rows on screen from a timer while tasks convert, takes dropped
+// files and folders, and turns the Delete key into a delete request.
 #include <QStringList>
 #include <QTimer>
 #include <QTreeView>
@@ -29,12 +29,12 @@ public:
     // Selected model rows, ascending.
     QList<int> SelectedRows() const;
 
-    // Only a single file may be dropped: the drop effect for these files.
+    // The drop effect for these local files: link for one or more, none for nothing local.
     static Qt::DropAction DropActionFor(const QStringList& files);
 
 signals:
     void DeleteRequested();
-    void FileDropped(const QString& file);
+    void FilesDropped(const QStringList& files);
     // After each repaint tick (the window updates its actions then).
     void Ticked();
 

@@ -24,6 +24,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
@@ -61,7 +62,8 @@ template <typename F> void Guarded(F&& action) {
 } // namespace
 
 TFormMain::TFormMain(SystemShutdown* shutdown, QWidget* parent)
-    : QMainWindow(parent), new_conversion_wizard_(RunNewConversionWizard), batch_wizard_(RunBatchWizard) {
+    : QMainWindow(parent), new_conversion_wizard_(RunNewConversionWizard), batch_wizard_(RunBatchWizard),
+      completion_alert_(ShowDesktopAlert) {
     setObjectName("FormMain");
     setWindowTitle(tr("视频转换器"));
     setWindowIcon(ProgramIcon());
@@ -116,7 +118,8 @@ void TFormMain::CreateActions() {
     actNewConversion = make("actNewConversion", tr("添加单一任务"), nullptr);
     actNewConversion->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     connect(actNewConversion, &QAction::triggered, this, [this] { NewConversion(QString()); });
-    actNewBatch = make("actNewBatch", tr("添加批量任务"), &TFormMain::NewBatch);
+    actNewBatch = make("actNewBatch", tr("添加批量任务"), nullptr);
+    connect(actNewBatch, &QAction::triggered, this, [this] { NewBatch({}); });
     actStartTask = make("actStartTask", tr("开始"), &TFormMain::StartTask);
     actPauseTask = make("actPauseTask", tr("暂停"), &TFormMain::PauseTask);
     actStopTask = make("actStopTask", tr("停止"), &TFormMain::StopTask);
@@ -219,7 +222,7 @@ void TFormMain::CreateFrames() {
     connect(list_model_, &QAbstractItemModel::modelReset, this, &TFormMain::ListSelectionChanged);
 
     connect(list_, &TFrameList::DeleteRequested, this, &TFormMain::DeleteTasks);
-    connect(list_, &TFrameList::FileDropped, this, &TFormMain::NewConversion);
+    connect(list_, &TFrameList::FilesDropped, this, &TFormMain::OpenFiles);
     connect(list_, &TFrameList::Ticked, this, &TFormMain::UpdateActions);
     connect(list_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         UpdateActions();
@@ -335,7 +338,12 @@ void TFormMain::LogShown(const QStringList& lines) {
 void TFormMain::ShowCompletionAlert(const QString& target_file) {
     // Raised inside a converter's event: shown once that event is over.
     QMetaObject::invokeMethod(
-        this, [target_file] { ShowDesktopAlert(target_file); }, Qt::QueuedConnection);
+        this,
+        [this, target_file] {
+            if (completion_alert_)
+                completion_alert_(target_file);
+        },
+        Qt::QueuedConnection);
 }
 
 // --- enabling ---------------------------------------------------------------------------------
@@ -382,10 +390,23 @@ void TFormMain::NewConversion(const QString& dropped_file) {
         AddConversion(*request);
 }
 
-void TFormMain::NewBatch() {
+void TFormMain::SetCompletionAlert(CompletionAlert alert) {
+    completion_alert_ = std::move(alert);
+}
+
+void TFormMain::OpenFiles(const QStringList& files) {
+    if (files.isEmpty())
+        return;
+    if (files.size() == 1 && !QFileInfo(files.first()).isDir())
+        NewConversion(files.first());
+    else
+        NewBatch(files);
+}
+
+void TFormMain::NewBatch(const QStringList& files) {
     if (!session_->Tree())
         return;
-    std::unique_ptr<TConversionSettings> request = batch_wizard_(this);
+    std::unique_ptr<TConversionSettings> request = batch_wizard_(this, files);
     if (request)
         AddBatch(*request);
 }

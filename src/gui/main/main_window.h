@@ -48,8 +48,15 @@ public:
     void AddBatch(const TConversionSettings& settings);
     // The wizards the window opens (replaceable, for tests).
     using NewConversionWizard = std::function<std::unique_ptr<TConversionSettings>(QWidget*, const QString&)>;
-    using BatchWizard = std::function<std::unique_ptr<TConversionSettings>(QWidget*)>;
+    using BatchWizard = std::function<std::unique_ptr<TConversionSettings>(QWidget*, const QStringList&)>;
     void SetWizards(NewConversionWizard new_conversion, BatchWizard batch);
+    // Files dropped on the list or given to the program: one file opens the new-conversion
+    // wizard with it, several files (or a folder) the batch wizard with them all.
+    void OpenFiles(const QStringList& files);
+    // How a finished task is announced (the desktop alert unless replaced; the program sets the
+    // desktop's notifications when there are any). Called on the main thread, after the event.
+    using CompletionAlert = std::function<void(const QString& target_file)>;
+    void SetCompletionAlert(CompletionAlert alert);
 
     // Enables the actions for the current selection and the tasks' states.
     void UpdateActions();
@@ -112,7 +119,7 @@ private:
     void ListSelectionChanged();
 
     void NewConversion(const QString& dropped_file);
-    void NewBatch();
+    void NewBatch(const QStringList& files);
     void StartTask();
     void PauseTask();
     void StopTask();
@@ -139,6 +146,7 @@ private:
     QMenu* pmConverted = nullptr;
     NewConversionWizard new_conversion_wizard_;
     BatchWizard batch_wizard_;
+    CompletionAlert completion_alert_;
     // Stops every task that converts, waits or is paused.
     void StopAll();
     // The desktop session ends: the tasks are stopped and the configuration saved, unasked.

@@ -23,8 +23,8 @@ std::unique_ptr<TConversionSettings> RunNewConversionWizard(QWidget* parent, con
     return NewConversionWizard(file, ContextFor(parent), parent);
 }
 
-std::unique_ptr<TConversionSettings> RunBatchWizard(QWidget* parent) {
-    return NewBatchWizard(ContextFor(parent), parent);
+std::unique_ptr<TConversionSettings> RunBatchWizard(QWidget* parent, const QStringList& files) {
+    return NewBatchWizard(ContextFor(parent), parent, files);
 }
 
 } // namespace vc::gui

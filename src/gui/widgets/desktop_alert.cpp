@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 #include <vector>
 
@@ -99,6 +100,10 @@ TAVDesktopAlert::~TAVDesktopAlert() {
     alerts.erase(std::remove(alerts.begin(), alerts.end(), this), alerts.end());
 }
 
+bool TAVDesktopAlert::CanPlaceWindows() {
+    return !QGuiApplication::platformName().startsWith(QStringLiteral("wayland"));
+}
+
 TAVDesktopAlert* TAVDesktopAlert::ShowAlert(const QString& target_file) {
     // Counted before this one registers itself.
     const int below = static_cast<int>(OpenAlerts().size());
@@ -108,7 +113,11 @@ TAVDesktopAlert* TAVDesktopAlert::ShowAlert(const QString& target_file) {
         area = screen->availableGeometry();
     const int per_column = std::max(1, (area.height() - kMargin) / (kHeight + kMargin));
     const int slot = below % per_column;
-    alert->move(area.right() + 1 - kMargin - kWidth, area.bottom() + 1 - (slot + 1) * (kHeight + kMargin));
+    // Where the compositor places windows itself (Wayland), a position asked for is not kept:
+    // the alert goes where the compositor puts it.
+    if (CanPlaceWindows())
+        alert->move(area.right() + 1 - kMargin - kWidth,
+                    area.bottom() + 1 - (slot + 1) * (kHeight + kMargin));
     alert->show();
     return alert;
 }
@@ -185,7 +194,13 @@ void TAVDesktopAlert::mouseMoveEvent(QMouseEvent* event) {
     if (!dragged_ && (global - press_global_).manhattanLength() < QApplication::startDragDistance())
         return;
     dragged_ = true;
-    move(global - press_offset_);
+    if (CanPlaceWindows()) {
+        move(global - press_offset_);
+    } else if (QWindow* window = windowHandle()) {
+        // The compositor moves the window; the press is over once it has taken the drag.
+        pressed_ = false;
+        window->startSystemMove();
+    }
     event->accept();
 }
 

@@ -35,7 +35,12 @@ public:
 
     // Makes an alert for `target_file` (trimmed), places it in the bottom right corner of the
     // primary screen — above the alerts still open — and fades it in. The alert owns itself.
+    // Where the compositor places windows itself (Wayland) the alert is not moved at all, and a
+    // drag is handed to the compositor.
     static TAVDesktopAlert* ShowAlert(const QString& target_file);
+
+    // False on a platform whose compositor ignores the positions windows ask for.
+    static bool CanPlaceWindows();
 
     QString TargetFile() const { return target_file_; }
     // What a click on the message or "Folder" does: the file selected in the file manager, then

@@ -220,8 +220,11 @@ std::unique_ptr<TConversionSettings> TFormNewBatch::GetConversionSettings() cons
     return settings;
 }
 
-std::unique_ptr<TConversionSettings> NewBatchWizard(const TWizardContext& context, QWidget* parent) {
+std::unique_ptr<TConversionSettings> NewBatchWizard(const TWizardContext& context, QWidget* parent,
+                                                    const QStringList& files) {
     TFormNewBatch form(context, parent);
+    if (!files.isEmpty())
+        form.AddFiles(files);
     if (form.exec() != QDialog::Accepted)
         return nullptr;
     return form.GetConversionSettings();

@@ -38,7 +38,9 @@ private:
     void UpdateRemoveButton();
 };
 
-// Runs the batch wizard; the request when it closes with OK, else nullptr.
-std::unique_ptr<TConversionSettings> NewBatchWizard(const TWizardContext& context, QWidget* parent);
+// Runs the batch wizard, its list holding `files` at first (folders add their media files); the
+// request when it closes with OK, else nullptr.
+std::unique_ptr<TConversionSettings> NewBatchWizard(const TWizardContext& context, QWidget* parent,
+                                                    const QStringList& files = {});
 
 } // namespace vc::gui

@@ -318,20 +318,25 @@ void SendDrop(QWidget* target, const QStringList& files, bool* accepted_enter, b
     *accepted_drop = drop.isAccepted();
 }
 
-TEST_F(WindowTest, OneDroppedFileOpensTheWizardAndTwoAreRefused) {
+TEST_F(WindowTest, OneDroppedFileOpensTheWizardAndSeveralOpenTheBatchWizard) {
     MakeWindow();
     QStringList opened;
+    QList<QStringList> batches;
     window_->SetWizards(
         [&](QWidget*, const QString& file) -> std::unique_ptr<TConversionSettings> {
             opened << file;
             return CopyRequest(1, "dropped");
         },
-        [](QWidget*) { return std::unique_ptr<TConversionSettings>(); });
+        [&](QWidget*, const QStringList& files) {
+            batches << files;
+            return std::unique_ptr<TConversionSettings>();
+        });
     bool enter = false, drop = false;
     SendDrop(window_->List()->viewport(), {"/videos/a.avi", "/videos/b.avi"}, &enter, &drop);
-    EXPECT_FALSE(enter);
-    EXPECT_FALSE(drop);
-    RunEventsFor(50ms);
+    EXPECT_TRUE(enter);
+    EXPECT_TRUE(drop);
+    ASSERT_TRUE(RunEventsUntil([&] { return !batches.isEmpty(); }));
+    EXPECT_EQ(batches, QList<QStringList>({{"/videos/a.avi", "/videos/b.avi"}}));
     EXPECT_TRUE(opened.isEmpty());
 
     SendDrop(window_->List()->viewport(), {"/videos/a.avi"}, &enter, &drop);
@@ -339,8 +344,17 @@ TEST_F(WindowTest, OneDroppedFileOpensTheWizardAndTwoAreRefused) {
     EXPECT_TRUE(drop);
     ASSERT_TRUE(RunEventsUntil([&] { return !opened.isEmpty(); }));
     EXPECT_EQ(opened, QStringList({"/videos/a.avi"}));
+    EXPECT_EQ(batches.size(), 1);
     // The wizard's request became a task.
     EXPECT_EQ(window_->Session().Tree()->ConvertingNode().Tasks().size(), 1u);
+
+    // Nothing local (a web address) is refused.
+    QMimeData remote;
+    remote.setUrls({QUrl("https://example.invalid/a.avi")});
+    QDragEnterEvent enter_remote(QPoint(20, 20), Qt::CopyAction | Qt::LinkAction, &remote, Qt::LeftButton,
+                                 Qt::NoModifier);
+    QApplication::sendEvent(window_->List()->viewport(), &enter_remote);
+    EXPECT_FALSE(enter_remote.isAccepted());
 }
 
 TEST_F(WindowTest, TheNewConversionWizardOpensAndCancelAddsNothing) {
