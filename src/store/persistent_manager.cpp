@@ -255,6 +255,13 @@ void TPersistentManager::SaveConvertingLog(std::int64_t id, const QString& log) 
     db_->Prepare("update Conversions set Log=? where ID=? and Converting=1").Bind(1, log).Bind(2, id).Run();
 }
 
+void TPersistentManager::SaveConvertingSettings(std::int64_t id, const QString& settings_xml) {
+    db_->Prepare("update Conversions set ConvertSettings=? where ID=? and Converting=1")
+        .Bind(1, settings_xml)
+        .Bind(2, id)
+        .Run();
+}
+
 void TPersistentManager::DeleteTask(std::int64_t id) {
     db_->Prepare("delete from Conversions where ID=?").Bind(1, id).Run();
 }

@@ -95,6 +95,9 @@ public:
     // The log of an unfinished task as it stands, so a process that dies keeps it; a finished row
     // is left as it is.
     void SaveConvertingLog(std::int64_t id, const QString& log);
+    // The request of an unfinished task as it stands (what its run learnt of the source), so a
+    // restart shows it; a finished row is left as it is.
+    void SaveConvertingSettings(std::int64_t id, const QString& settings_xml);
     void DeleteTask(std::int64_t id);
 
     // Adds a category and returns its id.

@@ -168,6 +168,9 @@ void TAVTask::StoreLogSoon() {
             return;
         try {
             tree_->Store().SaveConvertingLog(id_, LogText());
+            // Once the run knows its source, the row knows it too: a killed run keeps it.
+            if (converter_ && settings_->Duration() <= 0 && converter_->Duration() > 0)
+                StoreRunFigures();
         } catch (const std::exception&) {
             // A busy or read-only store: the lines stay in memory and go with the next line or
             // the completion.
@@ -289,6 +292,7 @@ void TAVTask::ConverterError(const QString& message) {
     status_ = TConversionSettings::stError;
     ReleaseLock(false);
     AddLogLine(message);
+    StoreRunFigures();
     ConverterProgress();
     ConversionEnded();
 }
@@ -323,12 +327,30 @@ bool TAVTask::TargetIsItsOwn() const {
     return status_ == TConversionSettings::stFinished || is_converted_ || target_written_;
 }
 
+void TAVTask::StoreRunFigures() {
+    // The source's size and duration as the run found them go into the unfinished row, so the task
+    // shows them after a restart too.
+    if (!converter_ || !tree_ || id_ == 0 || is_converted_)
+        return;
+    if (converter_->Duration() > 0)
+        settings_->SetDuration(converter_->Duration());
+    if (converter_->InputSize() > 0)
+        settings_->SetSourceFileSize(converter_->InputSize());
+    try {
+        tree_->Store().SaveConvertingSettings(id_, TPersistentManager::GetConvertSettings(*settings_));
+        tree_->Store().SaveConvertingLog(id_, LogText());
+    } catch (const std::exception&) {
+        // A busy or read-only store: the figures are shown from memory until the program ends.
+    }
+}
+
 void TAVTask::ConverterStopped() {
     // Stopped by the user: failed, in the list, to be started again. Someone is there to stop
     // it, so it is no reason to power the computer off.
     NoteTargetAfterRun();
     status_ = TConversionSettings::stError;
     ReleaseLock(false);
+    StoreRunFigures();
     ConverterProgress();
 }
 
@@ -360,6 +382,7 @@ void TAVTask::ConverterComplete() {
         status_ = TConversionSettings::stError;
         ReleaseLock(false);
         AddLogLine(QString::fromStdString(converter_->LastError()));
+        StoreRunFigures();
         ConverterProgress();
         ConversionEnded();
         return;
@@ -432,21 +455,34 @@ QString TConvertingTask::GetCaption(int column) const {
         default: return {};
         }
     }
-    // The cells of a running task read the converter, which its worker updates.
+    // The cells of a running task read the converter, which its worker updates. A task restored
+    // from the store has none: its cells come from the stored request and the files on disk (a
+    // stopped run's output is in place), and there is no time left to tell.
     auto* self = const_cast<TConvertingTask*>(this);
     switch (column) {
     case 0: return SourceNameText(s);
     case 1:
         if (s.SourceFileSize() == 0 && HasConverter())
             self->Settings().SetSourceFileSize(self->Converter().InputSize());
+        if (s.SourceFileSize() == 0 && !HasConverter() && IsRestored()) {
+            const QFileInfo source(s.SourceFiles().value(0));
+            return KilobytesText(source.isFile() ? source.size() : 0);
+        }
         return KilobytesText(s.SourceFileSize());
     case 2: return FileNamePart(s.TargetFile());
-    case 3: return KilobytesText(HasConverter() ? self->Converter().OutputSize() : 0);
+    case 3:
+        if (!HasConverter() && IsRestored()) {
+            const QFileInfo target(s.TargetFile().trimmed());
+            return KilobytesText(target.isFile() ? target.size() : 0);
+        }
+        return KilobytesText(HasConverter() ? self->Converter().OutputSize() : 0);
     case 4: return s.Profile();
-    case 5: return DurationText(HasConverter() ? self->Converter().Duration() : 0);
+    case 5: return DurationText(HasConverter() ? self->Converter().Duration() : s.Duration());
     case 6: return QString::number(HasConverter() ? self->Converter().Progress() : 0) + "%";
     case 7: return BitrateText(HasConverter() ? self->Converter().Bitrate() : 0);
     case 8:
+        if (!HasConverter() && IsRestored())
+            return {};
         return DurationText(
             static_cast<double>(HasConverter() ? self->Converter().RemainingSeconds() : 362439));
     case 9: return DurationText(static_cast<double>(HasConverter() ? self->Converter().ElapsedSeconds() : 0));

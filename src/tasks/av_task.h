@@ -123,6 +123,8 @@ protected:
     // This task's run is over (finished or failed): with "shut down when done" on and no
     // other conversion running, waiting or paused, the computer is powered off.
     void ConversionEnded();
+    // A run that ended unfinished (stopped or failed): what it learnt goes into the stored row.
+    void StoreRunFigures();
 
 protected:
     // The place of this task's run in the order of the process's waits for a slot (see

@@ -9,7 +9,13 @@
 //   SetupTranscode: slot wait, stream mapping, copy or encode, headers
 //   PacketLoop: choose an input, read, fix time stamps, ProcessPacket
 //       copied streams   -> CopyPacket -> WritePacket
-//       decoded streams  -> FramePaths (decode, filter, encode) -> WritePacket
+//       decoded streams  -> FramePaths (decode, filter) -> EncodeStage (encode) -> WritePacket
+//
+// Threads: the run's worker reads, decodes and filters; each encoded audio or video output has an
+// EncodeStage, its encoder on a thread of its own fed through a bounded queue of frames, which
+// writes its packets under write_mutex_. Copied packets are written on the worker, under the same
+// lock. Decoders and encoders add their own frame or slice threads (ThreadCount 0: as many as
+// the library chooses).
 //   EndTranscode: flush, trailers, final report;  Cleanup always.
 #include "engine/converter/bitstream_filters.h"
 #include "engine/converter/frame_paths.h"
@@ -24,6 +30,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -95,7 +102,8 @@ struct OutputStream {
     bool encoding_needed = false;
     int frame_number = 0;
     int64_t sync_opts = 0;
-    int64_t next_dts = 0; // where the stream stands (end of its latest presentation), stream time base
+    int64_t next_dts =
+        0; // where the stream stands (end of its latest presentation), stream time base; write_mutex_
     bool encoder_opened = false;
     bool finished = false; // an encoded stream reached the length asked for: nothing more is read for it
     int64_t last_mux_dts = AV_NOPTS_VALUE; // in the stream's time base
@@ -157,7 +165,8 @@ public:
     void CheckOutputsAreNotInputs() const;
     int ProcessPacket(InputStream& ist, int ist_index, const AVPacket* pkt);
     void CopyPacket(OutputStream& ost, InputStream& ist, const AVPacket* pkt);
-    void WritePacket(OutputStream& ost, AVPacket* pkt);
+    // Any thread: takes the writer's lock. `bytes`, when given, counts the packet's size under it.
+    void WritePacket(OutputStream& ost, AVPacket* pkt, int64_t* bytes = nullptr);
     void ReportSize(bool final_report);
     int64_t InputFileSize(int index) const;
 
@@ -207,6 +216,10 @@ private:
     PacketPtr packet_;     // the packet being processed
     PacketPtr out_packet_; // the copy step's output packet
     std::unique_ptr<FramePaths> frame_paths_;
+    // The packet writer's lock: encode stages write from their own threads. Guards the muxers'
+    // writes, every output stream's last_mux_dts, next_dts and packets_written, and the options'
+    // byte counters while stages run; the run's thread takes it to read next_dts and sizes.
+    mutable std::mutex write_mutex_;
 };
 
 // Muxers that store a cover picture as a video stream and whose default picture encoder suits one.

@@ -108,6 +108,11 @@ public:
     // (negative: no limit). True when no worker is left.
     bool WaitForIdle(int timeout_ms = -1);
     bool IsBusy() const { return busy_.load(); }
+    // Whether each encoder runs on a thread of its own, fed by the filters through a bounded queue
+    // (the default), or on the run's thread after the filters. Both write the same frames; a
+    // change takes effect at the next Start.
+    void SetEncoderThreads(bool on) { encoder_threads_ = on; }
+    bool EncoderThreads() const { return encoder_threads_.load(); }
 
     int64_t ElapsedSeconds() const;
     int64_t RemainingSeconds() const;
@@ -210,6 +215,7 @@ private:
     std::atomic<bool> busy_{false};            // a worker thread exists and has not ended
     std::thread worker_;                       // owner thread only
     TAVConvertOptions* run_options_ = nullptr; // worker only: this run's copy of the options
+    std::atomic<bool> encoder_threads_{true};
     std::unique_ptr<EngineMemory> memory_;     // worker during a run; values kept between runs
     std::unique_ptr<ConversionEngine> engine_; // worker only, during a run
     OwnerCalls owner_calls_;

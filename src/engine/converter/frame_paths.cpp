@@ -3,6 +3,7 @@
 // the audio or video output step to the encoder, each encoded packet to the packet writer.
 #include "engine/converter/converter.h"
 #include "engine/converter/frame_paths_impl.h"
+#include "engine/media/log_routing.h"
 #include "platform/error.h"
 
 extern "C" {
@@ -11,6 +12,8 @@ extern "C" {
 }
 
 #include <cstdio>
+#include <thread>
+#include <vector>
 
 namespace vc {
 
@@ -24,6 +27,9 @@ void CloseGraph(OutputEncodeState& out) {
     out.graph_closed = true;
 }
 } // namespace
+
+FramePathsImpl::FramePathsImpl(ConversionEngine& engine)
+    : engine_(engine), encode_stages_(engine.owner().EncoderThreads()) {}
 
 std::unique_ptr<FramePaths> CreateFramePaths(ConversionEngine& engine) {
     return std::make_unique<FramePathsImpl>(engine);
@@ -179,7 +185,31 @@ void FramePathsImpl::Drain(OutputStream& ost, InputStream& ist) {
     }
 }
 
+// Frames an encode stage holds at most: enough to keep the encoder busy while the filters work on
+// the next frame, few enough that a stalled encoder holds little (eight 1080p pictures are 25 MB).
+constexpr std::size_t kVideoStageFrames = 8;
+constexpr std::size_t kAudioStageFrames = 64;
+
 void FramePathsImpl::Encode(OutputStream& ost, AVFrame* frame) {
+    if (!encode_stages_) {
+        EncodeNow(ost, frame);
+        return;
+    }
+    OutputEncodeState& out = Out(ost);
+    if (!out.stage) {
+        const bool video = ost.type == AVMEDIA_TYPE_VIDEO;
+        TAVConverter* owner = &engine_.owner();
+        out.stage = std::make_unique<EncodeStage>(
+            video ? "Encoding video" : "Encoding audio", video ? kVideoStageFrames : kAudioStageFrames,
+            [this, &ost](AVFrame* f) { EncodeNow(ost, f); },
+            // The encoder's log lines belong to this run, as they did on the run's own thread.
+            [owner] { ThreadRegistry::Add(std::this_thread::get_id(), owner); },
+            [] { ThreadRegistry::Remove(std::this_thread::get_id()); });
+    }
+    out.stage->Push(frame);
+}
+
+void FramePathsImpl::EncodeNow(OutputStream& ost, AVFrame* frame) {
     OutputEncodeState& out = Out(ost);
     if (!out.packet)
         out.packet.reset(av_packet_alloc());
@@ -206,8 +236,7 @@ void FramePathsImpl::Encode(OutputStream& ost, AVFrame* frame) {
         pkt->stream_index = ost.stream_index;
         if (!video)
             pkt->flags |= AV_PKT_FLAG_KEY;
-        (video ? engine_.options().VideoBytes : engine_.options().AudioBytes) += pkt->size;
-        engine_.WritePacket(ost, pkt);
+        engine_.WritePacket(ost, pkt, video ? &engine_.options().VideoBytes : &engine_.options().AudioBytes);
         av_packet_unref(pkt);
     }
     if (!frame && ost.log_file && enc->stats_out)
@@ -215,6 +244,7 @@ void FramePathsImpl::Encode(OutputStream& ost, AVFrame* frame) {
 }
 
 void FramePathsImpl::FlushEncoders() {
+    std::vector<EncodeStage*> stages;
     for (OutputStream* ost : engine_.output_streams()) {
         if (!ost->encoding_needed || !ost->encoder_opened || ost->type == AVMEDIA_TYPE_SUBTITLE)
             continue;
@@ -223,8 +253,15 @@ void FramePathsImpl::FlushEncoders() {
             CloseGraph(out);
             Drain(*ost, *engine_.input_streams()[ost->source_index]);
         }
-        Encode(*ost, nullptr);
+        if (out.stage) {
+            out.stage->Finish(); // the stages drain their encoders side by side
+            stages.push_back(out.stage.get());
+        } else {
+            EncodeNow(*ost, nullptr);
+        }
     }
+    for (EncodeStage* stage : stages)
+        stage->Join();
 }
 
 } // namespace vc

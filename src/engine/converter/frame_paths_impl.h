@@ -3,6 +3,7 @@
 // steps live in filter_graphs.cpp, audio_path.cpp, video_path.cpp, subtitle_path.cpp and
 // frame_paths.cpp.
 #include "engine/converter/conversion_engine.h"
+#include "engine/converter/encode_stage.h"
 #include "engine/media/av_bitmap.h"
 #include "engine/media/ff_handles.h"
 
@@ -47,11 +48,14 @@ struct OutputEncodeState final : FramePathState {
     bool pad_short_audio = false;
     FramePtr padded;
     bool deinterlace_failed = false; // the deinterlacer could not be set up: pictures go as they are
+    // The encoder's own thread when the run uses encode stages. Last, so it is joined before
+    // anything it uses goes.
+    std::unique_ptr<EncodeStage> stage;
 };
 
 class FramePathsImpl final : public FramePaths {
 public:
-    explicit FramePathsImpl(ConversionEngine& engine) : engine_(engine) {}
+    explicit FramePathsImpl(ConversionEngine& engine);
 
     void BuildAudioGraph(OutputStream& ost, InputStream& ist) override;
     void BuildVideoGraph(OutputStream& ost, InputStream& ist) override;
@@ -76,8 +80,11 @@ private:
     bool ConfigureVideoGraph(OutputStream& ost, InputStream& ist, bool deinterlace);
     // Remembers what the new graph's source takes.
     static void KeepSourceParameters(OutputEncodeState& out, const SourceParameters& src);
-    // Sends a frame (null: end of stream) to the encoder and writes what comes out.
+    // Sends a frame to the encoder: to its encode stage when the run has them, else at once.
     void Encode(OutputStream& ost, AVFrame* frame);
+    // Sends a frame (null: end of stream) to the encoder and writes what comes out; on the
+    // stream's encode stage when there is one.
+    void EncodeNow(OutputStream& ost, AVFrame* frame);
 
     // audio_path.cpp
     void AudioOutput(OutputStream& ost, InputStream& ist, AVFrame* frame);
@@ -88,6 +95,7 @@ private:
     int DecodeSubtitle(InputStream& ist, int ist_index, const AVPacket* pkt);
 
     ConversionEngine& engine_;
+    const bool encode_stages_;               // taken once per run: a stream never switches in the middle
     const AVFrame* rebuild_frame_ = nullptr; // set while a graph is built again for this frame
 };
 

@@ -62,6 +62,7 @@ void ConversionEngine::PacketLoop() {
         }
 
         int chosen = -1;
+        std::unique_lock write_lock(write_mutex_); // next_dts moves on the encode stages' threads
         for (OutputStream* ost : output_streams_) {
             InputStream& ist = *input_streams_[ost->source_index];
             InputFile& file = input_files_[ist.file_index];
@@ -90,6 +91,7 @@ void ConversionEngine::PacketLoop() {
                 break;
             }
         }
+        write_lock.unlock();
         if (chosen < 0) {
             if (no_packet_count_ > 0) {
                 for (auto& f : input_files_)
@@ -226,6 +228,9 @@ void ConversionEngine::EndTranscode() {
 }
 
 void ConversionEngine::CleanupTranscode() {
+    // Encode stages first: their threads use the encoders, logs and muxers freed below.
+    for (OutputStream* ost : output_streams_)
+        ost->frame_path.reset();
     packet_.reset();
     out_packet_.reset();
     for (OutputStream* ost : output_streams_) {
@@ -259,6 +264,7 @@ void ConversionEngine::ReportSize(bool final_report) {
     }
     if (output_files_.empty())
         return;
+    std::lock_guard lock(write_mutex_);
     int64_t size = 0;
     if (AVIOContext* pb = output_files_[0].ctx->pb) {
         size = avio_size(pb);

@@ -7,7 +7,10 @@
 
 namespace vc {
 
-void ConversionEngine::WritePacket(OutputStream& ost, AVPacket* pkt) {
+void ConversionEngine::WritePacket(OutputStream& ost, AVPacket* pkt, int64_t* bytes) {
+    std::lock_guard lock(write_mutex_);
+    if (bytes)
+        *bytes += pkt->size;
     AVFormatContext* oc = output_files_[ost.file_index].ctx.get();
     auto mux = [&](AVPacket* p) {
         p->stream_index = ost.stream_index;

@@ -329,6 +329,23 @@ TEST_F(TaskRunTest, AStoppedTaskStaysFailedInTheListAndARestartCompletesItIntoTh
     EXPECT_EQ(node.Tasks().size(), 1u);
     EXPECT_TRUE(store_.LoadTask(task->ID())->Converting);
 
+    // A restart shows the stopped task from the store alone: what its run learnt of the source,
+    // its playable partial output, its log (the unit tests show a log of lines), and no time left.
+    ASSERT_TRUE(
+        RunUntil([&] { return store_.LoadTask(task->ID())->ConvertSettings.contains("<Duration>"); }));
+    {
+        RecordingView other;
+        TTaskTree restarted(store_, other);
+        restarted.ConvertingNode().LoadTaskList(&other);
+        ASSERT_EQ(other.rows.size(), 1u);
+        const TAVTask* shown = other.rows[0];
+        EXPECT_EQ(shown->GetCaption(5), "0:0:5");
+        EXPECT_NE(shown->GetCaption(1), "0KB");
+        EXPECT_NE(shown->GetCaption(3), "0KB");
+        EXPECT_EQ(shown->GetCaption(8), "");
+        EXPECT_EQ(shown->Log(), task->Log());
+    }
+
     const auto id = task->ID();
     // The slow source stands where the stopped run left it; the file itself is read this time.
     task->Settings().SetSourceFiles({QString::fromStdString(test::Media("h264_aac.mp4").string())});

@@ -176,7 +176,11 @@ TEST_F(TaskModelTest, HistoryCategoryListsNewestFirstAndIsRebuiltOnEverySelectio
 }
 
 TEST_F(TaskModelTest, UnfinishedRowsComeBackOnceAsFailedAndADamagedOneStillLoads) {
-    store_.NewDbTask(TPersistentManager::GetConvertSettings(*Request("/v/a.mov", "/o/a.mp4", 7)));
+    // A task the last run stopped: its source, its playable partial output and its log remain.
+    auto stopped = Request(File("a.mov", std::string(4096, 's')), File("a.mp4", std::string(3072, 't')), 7);
+    stopped->SetDuration(3725);
+    const auto stopped_id = store_.NewDbTask(TPersistentManager::GetConvertSettings(*stopped));
+    store_.SaveConvertingLog(stopped_id, "opened a.mov\r\nstopped at 0:0:2\r\n");
     store_.NewDbTask("<data PropFormat=\"node\"><TConversionSettings><DvdTitle>abc</DvdTitle>"
                      "</TConversionSettings></data>");
     store_.NewDbTask("");
@@ -188,11 +192,12 @@ TEST_F(TaskModelTest, UnfinishedRowsComeBackOnceAsFailedAndADamagedOneStillLoads
     TAVTask* restored = view_.rows[0];
     EXPECT_EQ(restored->Status(), TConversionSettings::stError);
     EXPECT_EQ(restored->CategoryId(), 0); // not taken from the settings
-    EXPECT_EQ(restored->Settings().TargetFile(), "/o/a.mp4");
+    EXPECT_EQ(restored->Settings().TargetFile(), stopped->TargetFile());
     EXPECT_EQ(restored->Category(), &node);
-    EXPECT_EQ(restored->GetCaption(6), "0%");
-    EXPECT_EQ(restored->GetCaption(8), "100:40:39");
-    EXPECT_EQ(restored->GetCaption(7), ".0");
+    const QStringList cells = {"a.mov", "4KB", "a.mp4", "3KB", "MP4 Video", "1:2:5", "0%", ".0", "", "0:0:0"};
+    for (int column = 0; column < static_cast<int>(cells.size()); ++column)
+        EXPECT_EQ(restored->GetCaption(column), cells[column]) << column;
+    EXPECT_EQ(restored->Log(), (QStringList{"opened a.mov", "stopped at 0:0:2"}));
     EXPECT_EQ(view_.rows[1]->Status(), TConversionSettings::stError);
     EXPECT_EQ(view_.rows[1]->Log().size(), 1); // the reader's message
     EXPECT_TRUE(view_.rows[2]->Settings().SourceFiles().isEmpty());
