@@ -49,7 +49,7 @@ TEST_F(ModelsTest, TheTaskListFollowsRowsAddedRemovedAndListsReplaced) {
     EXPECT_EQ(list_.IdAt(0), first);
     EXPECT_EQ(list_.data(list_.index(0, 0)).toString(), "a.avi");
     EXPECT_EQ(list_.data(list_.index(1, 6)).toString(), "0%");
-    EXPECT_EQ(list_.data(list_.index(1, 8)).toString(), "100:40:39");
+    EXPECT_EQ(list_.data(list_.index(1, 8)).toString(), ""); // restored: nothing is left to count yet
     EXPECT_TRUE(list_.data(list_.index(1, 1), Qt::DecorationRole).isNull()); // only column 0 has a picture
 
     // A row leaves; telling it twice changes nothing.
