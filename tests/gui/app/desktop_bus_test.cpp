@@ -8,6 +8,7 @@
 #include "support/gui_test.h"
 #include "support/private_bus.h"
 #include "support/recording_message_sink.h"
+#include "support/recording_shell.h"
 #include "support/test_env.h"
 
 #include <gtest/gtest.h>
@@ -46,21 +47,6 @@ public slots:
     QStringList GetCapabilities() { return {"actions", "body", "body-markup"}; }
 };
 
-class ShellRecorder final : public ShellLauncher {
-public:
-    bool ShowFolder(const QString& folder) override { return Record("folder " + folder); }
-    bool ShowFile(const QString& file) override { return Record("select " + file); }
-    bool OpenUrl(const QString& url) override { return Record("open " + url); }
-    bool StartProgram(const QString& command) override { return Record("start " + command); }
-    QStringList calls;
-
-private:
-    bool Record(const QString& call) {
-        calls << call;
-        return true;
-    }
-};
-
 TEST(DesktopBus, AFinishedTaskReachesTheNotificationServerWithItsAction) {
     VC_START_PRIVATE_BUS(bus);
     TempDir dir;
@@ -88,7 +74,7 @@ TEST(DesktopBus, AFinishedTaskReachesTheNotificationServerWithItsAction) {
     EXPECT_TRUE(fallback.isEmpty());
 
     // The server's action button: the file shown in the file manager.
-    ShellRecorder shell;
+    RecordingShell shell;
     struct Installed {
         ShellLauncher* previous;
         ~Installed() { InstallShellLauncher(previous); }

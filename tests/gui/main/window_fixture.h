@@ -9,6 +9,7 @@
 #include "platform/system_shutdown.h"
 #include "store/persistent_manager.h"
 #include "support/recording_message_sink.h"
+#include "support/recording_shell.h"
 #include "support/test_env.h"
 #include "tasks/task_tree.h"
 
@@ -19,21 +20,6 @@
 #include <memory>
 
 namespace vc::test {
-
-class RecordingShell final : public ShellLauncher {
-public:
-    bool ShowFolder(const QString& folder) override { return Record("folder " + folder); }
-    bool ShowFile(const QString& file) override { return Record("select " + file); }
-    bool OpenUrl(const QString& url) override { return Record("open " + url); }
-    bool StartProgram(const QString& command) override { return Record("start " + command); }
-    QStringList calls;
-
-private:
-    bool Record(const QString& call) {
-        calls << call;
-        return true;
-    }
-};
 
 class WindowTest : public ::testing::Test {
 protected:

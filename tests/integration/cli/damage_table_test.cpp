@@ -2,6 +2,7 @@
 // store and stored requests. Each row: the damage, what vconv says, what was kept (counted) and
 // what was set aside. Nothing the user had is destroyed, and vconv goes on working.
 #include "integration/cli/tasks_cli_fixture.h"
+#include "support/file_text.h"
 
 #include "model/settings/conversion_settings.h"
 #include "store/persistent_manager.h"
@@ -15,18 +16,6 @@
 
 namespace vc::test {
 namespace {
-
-std::string ReadAll(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void WriteAll(const std::filesystem::path& p, const std::string& text) {
-    std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out << text;
-}
 
 bool Has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;

@@ -1,6 +1,7 @@
 // An existing file of an output's name survives every conversion that fails or is cut short, and
 // a run that ends well (finished or stopped) puts a playable file in its place.
 #include "platform/user_folders.h"
+#include "support/file_text.h"
 #include "tasks_cli_fixture.h"
 
 #include <gtest/gtest.h>
@@ -17,14 +18,6 @@
 
 namespace vc::test {
 namespace {
-
-std::string ReadAll(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-void WriteAll(const std::filesystem::path& p, const std::string& text) {
-    std::ofstream(p, std::ios::binary) << text;
-}
 
 enum class Ending { Exit, CtrlC, Kill };
 

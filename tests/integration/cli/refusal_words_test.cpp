@@ -4,24 +4,13 @@
 // segmented stream, a transport stream whose audio track carries no packet, an AIFF-C file in a
 // coding nobody decodes.
 #include "integration/cli/tasks_cli_fixture.h"
+#include "support/file_text.h"
 
 #include <fstream>
 #include <sstream>
 
 namespace vc::test {
 namespace {
-
-std::string ReadAll(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void WriteAll(const std::filesystem::path& p, const std::string& text) {
-    std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out << text;
-}
 
 void Ffmpeg(const std::vector<std::string>& args) {
     std::vector<std::string> all = {"-nostdin", "-v", "error", "-y"};

@@ -1,5 +1,6 @@
 #include "platform/error.h"
 #include "platform/file_replace.h"
+#include "support/file_text.h"
 #include "support/test_env.h"
 
 #include <gtest/gtest.h>
@@ -16,13 +17,6 @@
 
 namespace vc::test {
 namespace {
-
-std::string ReadAll(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // Writes beyond `bytes` fail with EFBIG while it lives, as writes on a full disk fail.
 class FileSizeLimit {
